@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstddef>
+
+namespace crypto {
+
+// Fills out with bytes from the operating system's generator. False only when
+// the generator cannot deliver (then out is zeroed).
+bool randomBytes(unsigned char* out, std::size_t n);
+
+}  // namespace crypto

@@ -1,0 +1,74 @@
+#include "platform/FileLock.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Paths.h"
+
+namespace platform {
+namespace {
+
+// Open-file-description locks: like flock they belong to the open file, not the
+// process, and die with it; unlike flock they can be tested without being taken.
+struct flock wholeFile(short type) {
+  struct flock fl {};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  return fl;
+}
+
+}  // namespace
+
+FileLock::FileLock(std::string name)
+    : path_(!name.empty() && name[0] == '/' ? std::move(name) : paths::runtimeDir() + "/" + name) {}
+
+FileLock::~FileLock() { unlock(); }
+
+int FileLock::openFile() {
+  int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) error_ = path_ + ": " + std::strerror(errno);
+  return fd;
+}
+
+bool FileLock::acquire(bool wait) {
+  if (fd_ >= 0) return true;
+  int fd = openFile();
+  if (fd < 0) return false;
+  struct flock fl = wholeFile(F_WRLCK);
+  int rc;
+  do {
+    rc = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    error_ = (errno == EAGAIN || errno == EACCES) ? std::string("held by another holder")
+                                                  : path_ + ": " + std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  error_.clear();
+  return true;
+}
+
+bool FileLock::tryLock() { return acquire(false); }
+bool FileLock::lock() { return acquire(true); }
+
+void FileLock::unlock() {
+  if (fd_ < 0) return;
+  ::close(fd_);  // closing the last descriptor of the description drops the lock
+  fd_ = -1;
+}
+
+bool FileLock::heldElsewhere() {
+  if (fd_ >= 0) return false;
+  int fd = openFile();
+  if (fd < 0) return false;
+  struct flock fl = wholeFile(F_WRLCK);
+  bool held = ::fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+
+}  // namespace platform

@@ -1,0 +1,2 @@
+// The sensor library is not built yet; this shell only gives the build its shape.
+#include "ridgeport.h"
