@@ -177,9 +177,8 @@ void BM_GapBridging(benchmark::State& state) {
 BENCHMARK(BM_GapBridging)->Unit(benchmark::kMicrosecond);
 
 void BM_SmallRegions(benchmark::State& state) {
-  PixelFlood flood;
   runStage(state, ExtractionStage::GapsBridged,
-           [&](const StageRecorder&, Work& w) { removeSmallRegions(w.pixels.data(), flood); });
+           [](const StageRecorder&, Work& w) { removeSmallRegions(w.pixels.data()); });
 }
 BENCHMARK(BM_SmallRegions)->Unit(benchmark::kMicrosecond);
 

@@ -25,7 +25,7 @@ void binariseAndThin(const ExtractionTables& tables, const uint8_t* filtered, co
   report(ExtractionStage::Binarised, binary.get());
   bridgeGaps(binary.get(), maps.directions, tracer, flood);
   report(ExtractionStage::GapsBridged, binary.get());
-  removeSmallRegions(binary.get(), flood);
+  removeSmallRegions(binary.get());
   report(ExtractionStage::SmallRegionsRemoved, binary.get());
   checkRidgeStructure(tables, binary.get(), maps.directions, tracer, flood);
   report(ExtractionStage::StructureChecked, binary.get());

@@ -22,21 +22,19 @@ bool fourNeighbour(int b, int step, int& n) {
 }
 
 // Marks with `label` every block 4-connected to `start` for which inRegion
-// holds and marks[] is 0; returns the number of blocks marked.
+// holds and marks[] is 0; lists them in `region` and returns their number.
 template <typename InRegion>
-int floodFill(int start, uint8_t* marks, uint8_t label, InRegion inRegion) {
-  int stack[kGridBlocks];
-  int top = 0, size = 0;
-  stack[top++] = start;
+int floodFill(int start, uint8_t* marks, uint8_t label, InRegion inRegion, int* region) {
+  int size = 0;
+  region[size++] = start;
   marks[start] = label;
-  while (top > 0) {
-    const int b = stack[--top];
-    ++size;
+  for (int next = 0; next < size; ++next) {
+    const int b = region[next];
     for (int step : kFourNeighbours) {
       int n;
       if (fourNeighbour(b, step, n) && !marks[n] && inRegion(n)) {
         marks[n] = label;
-        stack[top++] = n;
+        region[size++] = n;
       }
     }
   }
@@ -71,25 +69,34 @@ void dilate(uint8_t* set) { applyNeighbourhood(set, false); }
 
 int keepLargestRegion(uint8_t* set) {
   uint8_t marks[kGridBlocks] = {};
+  int region[kGridBlocks];
   int bestStart = -1, bestSize = 0;
   for (int b = 0; b < kGridBlocks; ++b) {
     if (!set[b] || marks[b]) continue;
-    const int size = floodFill(b, marks, 1, [&](int n) { return set[n] != 0; });
+    const int size = floodFill(
+        b, marks, 1, [&](int n) { return set[n] != 0; }, region);
     if (size > bestSize) {
       bestSize = size;
       bestStart = b;
     }
   }
+  if (bestStart < 0) return 0;
   std::memset(marks, 0, sizeof marks);
-  if (bestStart >= 0) floodFill(bestStart, marks, 1, [&](int n) { return set[n] != 0; });
-  for (int b = 0; b < kGridBlocks; ++b) set[b] = marks[b];
+  const int size = floodFill(
+      bestStart, marks, 1, [&](int n) { return set[n] != 0; }, region);
+  std::memset(set, 0, kGridBlocks);
+  for (int i = 0; i < size; ++i) set[region[i]] = 1;
   return bestSize;
 }
 
 void fillHoles(uint8_t* set) {
   uint8_t outside[kGridBlocks] = {};
+  int region[kGridBlocks];
   for (int b = 0; b < kGridBlocks; ++b) {
-    if (onOuterRing(b) && !set[b] && !outside[b]) floodFill(b, outside, 1, [&](int n) { return set[n] == 0; });
+    if (onOuterRing(b) && !set[b] && !outside[b]) {
+      floodFill(
+          b, outside, 1, [&](int n) { return set[n] == 0; }, region);
+    }
   }
   for (int b = 0; b < kGridBlocks; ++b) {
     if (!set[b] && !outside[b]) set[b] = 1;
@@ -98,16 +105,13 @@ void fillHoles(uint8_t* set) {
 
 void absorbSmallGaps(uint8_t* set, const uint8_t* candidates, int limit) {
   uint8_t marks[kGridBlocks] = {};
+  int region[kGridBlocks];
   for (int b = 0; b < kGridBlocks; ++b) {
     if (set[b] || !candidates[b] || marks[b]) continue;
-    auto inGap = [&](int n) { return !set[n] && candidates[n] != 0; };
-    uint8_t region[kGridBlocks] = {};
-    const int size = floodFill(b, region, 1, inGap);
-    for (int n = 0; n < kGridBlocks; ++n) {
-      if (!region[n]) continue;
-      marks[n] = 1;
-      if (size < limit) set[n] = 1;
-    }
+    const int size = floodFill(
+        b, marks, 1, [&](int n) { return !set[n] && candidates[n] != 0; }, region);
+    if (size >= limit) continue;
+    for (int i = 0; i < size; ++i) set[region[i]] = 1;
   }
 }
 

@@ -4,13 +4,15 @@
 
 namespace ridgecore {
 
-ContourTracer::ContourTracer() : points_(allocateArray<int>(kCapacity)) {}
+ContourTracer::ContourTracer()
+    : points_(allocateArray<int>(kCapacity)),
+      rows_(allocateArray<int16_t>(kCapacity)),
+      cols_(allocateArray<int16_t>(kCapacity)) {}
 
 bool ContourTracer::isAcute(int index, int steps) const {
-  const int p = point(index), before = point(index - steps), after = point(index + steps);
-  const int pr = p / kImageSide, pc = p % kImageSide;
-  const int ar = before / kImageSide - pr, ac = before % kImageSide - pc;
-  const int br = after / kImageSide - pr, bc = after % kImageSide - pc;
+  const int i = wrap(index), before = wrap(index - steps), after = wrap(index + steps);
+  const int ar = rows_[before] - rows_[i], ac = cols_[before] - cols_[i];
+  const int br = rows_[after] - rows_[i], bc = cols_[after] - cols_[i];
   return ar * br + ac * bc > 0;
 }
 

@@ -24,7 +24,12 @@ class ContourTracer {
   const int* points() const { return points_.get(); }
   int size() const { return size_; }
   int point(int index) const { return points_[wrap(index)]; }
-  int wrap(int index) const { return ((index % size_) + size_) % size_; }
+  int row(int index) const { return rows_[wrap(index)]; }
+  int col(int index) const { return cols_[wrap(index)]; }
+  int wrap(int index) const {
+    if (index >= 0 && index < size_) return index;
+    return ((index % size_) + size_) % size_;
+  }
 
   // A point is sharp when, 4 or 8 steps either way along the (closed)
   // contour, the two points lie less than 90 degrees apart as seen from it.
@@ -34,7 +39,15 @@ class ContourTracer {
   bool isAcute(int index, int steps) const;
 
  private:
+  void append(int pixel, int r, int c) {
+    points_[size_] = pixel;
+    rows_[size_] = static_cast<int16_t>(r);
+    cols_[size_] = static_cast<int16_t>(c);
+    ++size_;
+  }
+
   std::unique_ptr<int[]> points_;
+  std::unique_ptr<int16_t[]> rows_, cols_;
   int size_ = 0;
 };
 
@@ -52,7 +65,7 @@ int ContourTracer::trace(int start, InRegion inRegion) {
     --c;
   }
   size_ = 0;
-  points_[size_++] = start;
+  append(start, r, c);
   int heading = 6;
   int pos = start;
   while (size_ < kCapacity) {
@@ -74,7 +87,7 @@ int ContourTracer::trace(int start, InRegion inRegion) {
       if (!moved) heading = (heading + 2) & 7;
     }
     if (!moved || pos == start) break;
-    points_[size_++] = pos;
+    append(pos, r, c);
   }
   return size_;
 }

@@ -16,21 +16,69 @@ struct Vector {
   double x, y;
 };
 
-// Vx = sum(gx^2 - gy^2), Vy = sum(2 gx gy) over the 17 x 17 window centred on (r0, c0).
-void windowMoments(const uint8_t* s, int r0, int c0, long long& vx, long long& vy) {
-  vx = vy = 0;
-  for (int r = r0 - kHalfWindow; r <= r0 + kHalfWindow; ++r) {
-    const uint8_t* up = s + (r - 1) * kImageSide;
-    const uint8_t* mid = s + r * kImageSide;
-    const uint8_t* down = s + (r + 1) * kImageSide;
-    for (int c = c0 - kHalfWindow; c <= c0 + kHalfWindow; ++c) {
+// The gradient moments of the 17 x 17 windows, kept as running column sums:
+// from one block row to the next five image rows leave the window and five
+// enter, and likewise for the columns of one block to the next.
+class WindowMoments {
+ public:
+  explicit WindowMoments(const uint8_t* smoothed) : s_(smoothed) {}
+
+  // Sums of gx^2 - gy^2 and 2 gx gy over the window centred on block (i, j);
+  // blocks are visited row by row.
+  void moments(int i, int j, long long& vx, long long& vy) {
+    if (i != row_) moveToRow(i);
+    const int first = kBlockSide * j - kHalfWindow, last = kBlockSide * j + kHalfWindow;
+    if (j != column_ + 1) {
+      sumX_ = sumY_ = 0;
+      for (int c = first; c <= last; ++c) {
+        sumX_ += columnX_[c];
+        sumY_ += columnY_[c];
+      }
+    } else {
+      for (int k = 1; k <= kBlockSide; ++k) {
+        sumX_ += columnX_[last - kBlockSide + k] - columnX_[first - k];
+        sumY_ += columnY_[last - kBlockSide + k] - columnY_[first - k];
+      }
+    }
+    column_ = j;
+    vx = sumX_;
+    vy = sumY_;
+  }
+
+ private:
+  void moveToRow(int i) {
+    const int first = kBlockSide * i - kHalfWindow, last = kBlockSide * i + kHalfWindow;
+    if (i == row_ + 1) {
+      for (int k = 1; k <= kBlockSide; ++k) {
+        addRow(first - k, -1);
+        addRow(last - kBlockSide + k, 1);
+      }
+    } else {
+      for (int c = 0; c < kImageSide; ++c) columnX_[c] = columnY_[c] = 0;
+      for (int r = first; r <= last; ++r) addRow(r, 1);
+    }
+    row_ = i;
+    column_ = -2;
+  }
+
+  // Adds (or takes away) the gradient products of one image row.
+  void addRow(int r, int sign) {
+    const uint8_t* up = s_ + (r - 1) * kImageSide;
+    const uint8_t* mid = s_ + r * kImageSide;
+    const uint8_t* down = s_ + (r + 1) * kImageSide;
+    for (int c = 1; c < kImageSide - 1; ++c) {
       const int gx = (up[c + 1] + mid[c + 1] + down[c + 1]) - (up[c - 1] + mid[c - 1] + down[c - 1]);
       const int gy = (down[c - 1] + down[c] + down[c + 1]) - (up[c - 1] + up[c] + up[c + 1]);
-      vx += gx * gx - gy * gy;
-      vy += 2 * gx * gy;
+      columnX_[c] += sign * (gx * gx - gy * gy);
+      columnY_[c] += sign * (2 * gx * gy);
     }
   }
-}
+
+  const uint8_t* s_;
+  int columnX_[kImageSide] = {}, columnY_[kImageSide] = {};
+  long long sumX_ = 0, sumY_ = 0;
+  int row_ = -10, column_ = -2;
+};
 
 }  // namespace
 
@@ -39,10 +87,11 @@ void computeDirectionField(const uint8_t* smoothed, uint8_t* directions) {
   auto copy = allocateArray<Vector>(kGridBlocks);
   for (int b = 0; b < kGridBlocks; ++b) field[b] = {0.0, 0.0};
 
+  WindowMoments window(smoothed);
   for (int i = kFirst; i <= kLast; ++i) {
     for (int j = kFirst; j <= kLast; ++j) {
       long long vx, vy;
-      windowMoments(smoothed, kBlockSide * i, kBlockSide * j, vx, vy);
+      window.moments(i, j, vx, vy);
       const double x = static_cast<double>(vx), y = static_cast<double>(vy);
       const double length = std::sqrt(x * x + y * y);
       field[i * kGridSide + j] = length < 1e-8 ? Vector{1.0, 0.0} : Vector{x / length, y / length};

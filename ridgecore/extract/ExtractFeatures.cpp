@@ -28,7 +28,6 @@ int fail(char* message, const char* text, int result) {
 
 int extractFeatures(const uint8_t* image, tagFDATA& record, char* message, ExtractionObserver* observer) {
   std::unique_ptr<uint8_t[]> smoothed, filtered, directions, periods, mask, classes;
-  std::unique_ptr<ExtractionTables> tables;
   try {
     smoothed = allocateArray<uint8_t>(kImagePixels);
     filtered = allocateArray<uint8_t>(kImagePixels);
@@ -54,10 +53,8 @@ int extractFeatures(const uint8_t* image, tagFDATA& record, char* message, Extra
     report(ExtractionStage::DirectionField, smoothed.get());
 
     stageMessage = kPeriodMessage;
-    tables.reset(new (std::nothrow) ExtractionTables);
-    if (!tables) throw std::bad_alloc();
-    tables->build();
-    const bool passed = measureRidgePeriod(*tables, smoothed.get(), directions.get(), periods.get(), mask.get());
+    const ExtractionTables& tables = extractionTables();
+    const bool passed = measureRidgePeriod(tables, smoothed.get(), directions.get(), periods.get(), mask.get());
     report(ExtractionStage::RidgePeriod, smoothed.get());
     if (!passed) return fail(message, kAmbientLightMessage, kAmbientLight);
 
@@ -70,9 +67,9 @@ int extractFeatures(const uint8_t* image, tagFDATA& record, char* message, Extra
     report(ExtractionStage::PeriodsRegularised, smoothed.get());
 
     stageMessage = kFilterMessage;
-    filterAlongRidges(*tables, smoothed.get(), directions.get(), periods.get(), filtered.get());
+    filterAlongRidges(tables, smoothed.get(), directions.get(), periods.get(), filtered.get());
     report(ExtractionStage::Filtered, filtered.get());
-    binariseAndThin(*tables, filtered.get(), maps, smoothed.get(), observer);
+    binariseAndThin(tables, filtered.get(), maps, smoothed.get(), observer);
 
     stageMessage = kDetectionMessage;
     detectMinutiae(smoothed.get(), mask.get());

@@ -53,6 +53,31 @@ void buildFilter(ExtractionTables& t) {
   }
 }
 
+// Taps of one direction that land on the same pixel share one offset with
+// the sum of their weights: the same integer sum with fewer products.
+void mergeFilterTaps(ExtractionTables& t) {
+  for (int d = 0; d < 64; ++d) {
+    int count = 0;
+    int weights[ExtractionTables::kPeriods][ExtractionTables::kMergedTaps] = {};
+    for (int tap = 0; tap < ExtractionTables::kTaps; ++tap) {
+      const int offset = t.filterOffset[d][tap];
+      int slot = 0;
+      while (slot < count && t.mergedOffset[d][slot] != offset) ++slot;
+      if (slot == count) t.mergedOffset[d][count++] = offset;
+      for (int p = 0; p < ExtractionTables::kPeriods; ++p) weights[p][slot] += t.filterWeight[p][tap];
+    }
+    if (count % 2) t.mergedOffset[d][count++] = 0;  // a zero-weight partner
+    t.mergedCount[d] = count;
+    for (int p = 0; p < ExtractionTables::kPeriods; ++p) {
+      for (int pair = 0; pair < count / 2; ++pair) {
+        const auto low = static_cast<uint16_t>(static_cast<int16_t>(weights[p][2 * pair]));
+        const auto high = static_cast<uint16_t>(static_cast<int16_t>(weights[p][2 * pair + 1]));
+        t.mergedPairWeight[p][d][pair] = static_cast<int32_t>(static_cast<uint32_t>(high) << 16 | low);
+      }
+    }
+  }
+}
+
 void buildLineTest(ExtractionTables& t) {
   for (int d = 0; d < 64; ++d) {
     const double theta = d * kPi / 64;
@@ -99,22 +124,35 @@ void buildWalkLines(ExtractionTables& t) {
   }
 }
 
+// The chord's direction in whole degrees, turned by 90 and quantised to 128 steps.
+void buildChordNormals(ExtractionTables& t) {
+  for (int dy = -ExtractionTables::kChordReach; dy <= ExtractionTables::kChordReach; ++dy) {
+    for (int dx = -ExtractionTables::kChordReach; dx <= ExtractionTables::kChordReach; ++dx) {
+      double degrees = std::atan2(dy, dx) * 180.0 / kPi;
+      if (degrees < 0) degrees += 360.0;
+      const int normal = (static_cast<int>(degrees) + 90) % 360;
+      t.chordNormal[dy + ExtractionTables::kChordReach][dx + ExtractionTables::kChordReach] =
+          static_cast<uint8_t>(128 * normal / 360);
+    }
+  }
+}
+
 }  // namespace
 
 void ExtractionTables::build() {
   buildSignature(*this);
   buildFilter(*this);
+  mergeFilterTaps(*this);
   buildLineTest(*this);
   buildWalkLines(*this);
+  buildChordNormals(*this);
 }
 
 const ExtractionTables& extractionTables() {
-  static const ExtractionTables* tables = [] {
-    auto* t = new ExtractionTables;
-    t->build();
-    return t;
-  }();
-  return *tables;
+  static ExtractionTables tables;  // too large for a stack: built in place
+  static const bool built = (tables.build(), true);
+  (void)built;
+  return tables;
 }
 
 }  // namespace ridgecore

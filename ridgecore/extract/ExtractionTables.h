@@ -5,7 +5,7 @@
 #include "extract/Geometry.h"
 
 // Offset and kernel tables: every trigonometric value the extraction needs.
-// They depend on constants only.
+// They depend on constants only, so one process builds them once.
 namespace ridgecore {
 
 struct ExtractionTables {
@@ -22,6 +22,12 @@ struct ExtractionTables {
   int filterOffset[64][kTaps];
   int filterWeight[kPeriods][kTaps];
   int filterSum[kPeriods];
+  // The same kernels with the taps of one direction that share a pixel
+  // merged, padded to an even count; weights in pairs of 16 bits (low = first).
+  static constexpr int kMergedTaps = kTaps + 1;
+  int mergedCount[64];
+  int mergedOffset[64][kMergedTaps];
+  int32_t mergedPairWeight[kPeriods][64][kMergedTaps / 2];
 
   // Line test: centre line and side lines A and B of 9 samples, for each
   // direction and half-period 3..8.
@@ -34,6 +40,11 @@ struct ExtractionTables {
   static constexpr int kWalkLength = 50;
   int8_t walkRow[128][kWalkLength];
   int8_t walkCol[128][kWalkLength];
+
+  // Structure check: the walk direction (contour normal, 0..127) of a
+  // contour chord of up to 25 steps, indexed [dy + 25][dx + 25].
+  static constexpr int kChordReach = 25;
+  uint8_t chordNormal[2 * kChordReach + 1][2 * kChordReach + 1];
 
   void build();
 };

@@ -27,8 +27,7 @@ class TipFinder {
       : binary_(binary), tracer_(tracer), flood_(flood), sharp_(allocateArray<uint8_t>(ContourTracer::kCapacity)) {}
 
   void scanRegions() {
-    for (int p = 0; p < kImagePixels; ++p) {
-      if (binary_[p] != kRidge) continue;
+    for (int p = nextRidge(binary_, 0); p < kImagePixels; p = nextRidge(binary_, p + 1)) {
       flood_.fill(
           p, true, [this](int n) { return binary_[n] == kRidge; }, [this](int n) { binary_[n] = kProcessed; });
       tracer_.trace(p, [this](int n) { return binary_[n] == kProcessed || binary_[n] == kSharp; });
@@ -136,9 +135,7 @@ void bridgeGaps(uint8_t* binary, const uint8_t* directions, ContourTracer& trace
     for (int i = 0; i < tip.runLength; ++i) binary[run[i]] = kSharp;
   }
 
-  for (int p = 0; p < kImagePixels; ++p) {
-    if (binary[p] != kBackground) binary[p] = kRidge;
-  }
+  for (int p = 0; p < kImagePixels; ++p) binary[p] = binary[p] == kBackground ? kBackground : kRidge;
 }
 
 }  // namespace ridgecore

@@ -4,6 +4,6 @@
 
 namespace ridgecore {
 
-PixelFlood::PixelFlood() : stack_(allocateArray<int>(kImagePixels)) {}
+PixelFlood::PixelFlood() : pixels_(allocateArray<int>(kImagePixels)) {}
 
 }  // namespace ridgecore

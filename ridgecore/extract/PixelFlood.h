@@ -1,12 +1,22 @@
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "extract/Geometry.h"
 
 namespace ridgecore {
 
-// Region filling on the 300 x 300 image with a stack of its own.
+// The first ridge (0) pixel at or after `from`, kImagePixels when none.
+inline int nextRidge(const uint8_t* image, int from) {
+  if (from >= kImagePixels) return kImagePixels;
+  const void* found = std::memchr(image + from, kRidge, static_cast<std::size_t>(kImagePixels - from));
+  return found ? static_cast<int>(static_cast<const uint8_t*>(found) - image) : kImagePixels;
+}
+
+// Region filling on the 300 x 300 image, breadth first; the pixels of the
+// last region stay listed in the order they were reached.
 class PixelFlood {
  public:
   PixelFlood();
@@ -16,13 +26,27 @@ class PixelFlood {
   // the number of pixels marked.
   template <typename InRegion, typename Mark>
   int fill(int start, bool eightConnected, InRegion inRegion, Mark mark) {
-    int top = 0, size = 0;
+    static constexpr int kFour[4] = {-kImageSide, -1, 1, kImageSide};
+    static constexpr int kEight[8] = {-kImageSide - 1, -kImageSide, -kImageSide + 1, -1, 1,
+                                      kImageSide - 1,  kImageSide,  kImageSide + 1};
+    const int* steps = eightConnected ? kEight : kFour;
+    const int stepCount = eightConnected ? 8 : 4;
+    int size = 0;
     mark(start);
-    stack_[top++] = start;
-    while (top > 0) {
-      const int p = stack_[--top];
-      ++size;
-      const int r = p / kImageSide, c = p % kImageSide;
+    pixels_[size++] = start;
+    for (int next = 0; next < size; ++next) {
+      const int p = pixels_[next];
+      const int r = p / kImageSide, c = p - r * kImageSide;
+      if (r > 0 && c > 0 && r < kImageSide - 1 && c < kImageSide - 1) {
+        for (int k = 0; k < stepCount; ++k) {
+          const int n = p + steps[k];
+          if (inRegion(n)) {
+            mark(n);
+            pixels_[size++] = n;
+          }
+        }
+        continue;
+      }
       for (int dr = -1; dr <= 1; ++dr) {
         for (int dc = -1; dc <= 1; ++dc) {
           if ((dr == 0 && dc == 0) || (!eightConnected && dr != 0 && dc != 0)) continue;
@@ -31,7 +55,7 @@ class PixelFlood {
           const int n = nr * kImageSide + nc;
           if (inRegion(n)) {
             mark(n);
-            stack_[top++] = n;
+            pixels_[size++] = n;
           }
         }
       }
@@ -39,8 +63,11 @@ class PixelFlood {
     return size;
   }
 
+  // The pixels of the last filled region.
+  const int* pixels() const { return pixels_.get(); }
+
  private:
-  std::unique_ptr<int[]> stack_;
+  std::unique_ptr<int[]> pixels_;
 };
 
 }  // namespace ridgecore

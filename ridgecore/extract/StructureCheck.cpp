@@ -1,8 +1,7 @@
 #include "extract/StructureCheck.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
-#include <numbers>
 #include <vector>
 
 #include "extract/Allocation.h"
@@ -57,8 +56,8 @@ class StructureJudge {
   void labelRegions(const uint8_t* binary, const uint8_t* directions, PixelFlood& flood) {
     std::memcpy(labels_.get(), binary, kImagePixels);
     int label = kFirstLabel;
-    for (int p = 0; p < kImagePixels; ++p) {
-      if (labels_[p] != kRidge || !isInteriorBlock(directions[blockOfPixel(p)])) continue;
+    for (int p = nextRidge(labels_.get(), 0); p < kImagePixels; p = nextRidge(labels_.get(), p + 1)) {
+      if (!isInteriorBlock(directions[blockOfPixel(p)])) continue;
       const auto value = static_cast<uint8_t>(label);
       flood.fill(
           p, true, [&](int n) { return labels_[n] == kRidge; }, [&](int n) { labels_[n] = value; });
@@ -129,12 +128,9 @@ class StructureJudge {
     if (first > length - 26) first = length - 26;
     if (first < 0) first = 0;
     const int last = std::min(first + 25, length - 1);
-    const int a = tracer_.point(runStart + first), b = tracer_.point(runStart + last);
-    const int dy = b / kImageSide - a / kImageSide, dx = b % kImageSide - a % kImageSide;
-    double degrees = std::atan2(dy, dx) * 180.0 / std::numbers::pi;
-    if (degrees < 0) degrees += 360.0;
-    const int normal = (static_cast<int>(degrees) + 90) % 360;
-    return 128 * normal / 360;
+    const int dy = tracer_.row(runStart + last) - tracer_.row(runStart + first);
+    const int dx = tracer_.col(runStart + last) - tracer_.col(runStart + first);
+    return tables_.chordNormal[dy + ExtractionTables::kChordReach][dx + ExtractionTables::kChordReach];
   }
 
   void judgeRun(uint8_t own, int runStart, int length) {

@@ -102,8 +102,7 @@ TEST(SmallRegions, IslandsBelowFiftyAndHolesBelowHundredGo) {
   canvas.fill(100, 100, 139, 139);       // ridge block with two holes
   canvas.fill(105, 105, 113, 114, 255);  // hole of 90: filled
   canvas.fill(120, 120, 129, 129, 255);  // hole of 100: kept
-  PixelFlood flood;
-  removeSmallRegions(canvas.data(), flood);
+  removeSmallRegions(canvas.data());
   EXPECT_EQ(canvas.count(0, 20, 20, 24, 27), 0);
   EXPECT_EQ(canvas.count(0, 20, 60, 24, 69), 50);
   EXPECT_EQ(canvas.count(0, 105, 105, 113, 114), 90);

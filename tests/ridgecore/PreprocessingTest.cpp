@@ -2,6 +2,7 @@
 // and quality gate, segmentation, period regularisation, oriented filter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "extract/DirectionField.h"
@@ -195,6 +196,34 @@ TEST(OrientedFilter, KeepsTheSmoothedImageOutsideTheFingerAndStrengthensRidges) 
     filteredSpread = std::max(filteredSpread, std::abs(filtered[r * kSide + 120] - 128));
   }
   EXPECT_GT(filteredSpread, smoothedSpread);
+}
+
+// The filter runs on merged taps in vector lanes; it must give exactly the
+// sum over the 187 taps as they are defined.
+TEST(OrientedFilter, GivesExactlyTheSumOverEveryTap) {
+  const ExtractionTables& t = extractionTables();
+  const std::vector<uint8_t> image = ridgePattern(33, 9, 70);
+  std::vector<uint8_t> smoothed(kImagePixels), filtered(kImagePixels);
+  smoothImage(image.data(), smoothed.data());
+  std::vector<uint8_t> d(kGridBlocks, 255), p(kGridBlocks, 0);
+  for (int i = 3; i <= 56; ++i) {
+    for (int j = 3; j <= 56; ++j) {
+      d[block(i, j)] = static_cast<uint8_t>((i * 7 + j * 3) % 128);  // every direction, interior and rim
+      p[block(i, j)] = static_cast<uint8_t>(5 + (i + j) % 15);       // every kernel, clamped ones too
+    }
+  }
+  filterAlongRidges(t, smoothed.data(), d.data(), p.data(), filtered.data());
+  for (int r = 15; r <= 284; ++r) {
+    for (int c = 15; c <= 284; ++c) {
+      const int b = block(r / 5, c / 5);
+      const int kernel = std::clamp(p[b] - 7, 0, 10);
+      int sum = 0;
+      for (int tap = 0; tap < ExtractionTables::kTaps; ++tap) {
+        sum += t.filterWeight[kernel][tap] * smoothed[r * kSide + c + t.filterOffset[d[b] & 63][tap]];
+      }
+      ASSERT_EQ(filtered[r * kSide + c], std::clamp(sum / t.filterSum[kernel], 0, 255)) << r << "," << c;
+    }
+  }
 }
 
 }  // namespace
