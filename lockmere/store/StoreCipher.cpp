@@ -1,12 +1,50 @@
 #include "lockmere/store/StoreCipher.h"
 
 #include <cstring>
+#include <exception>
+#include <thread>
 
 #include "lockmere/crypto/Blowfish.h"
 #include "lockmere/crypto/CryptoError.h"
 #include "lockmere/crypto/Random.h"
 
 namespace store::storecipher {
+namespace {
+
+// CBC decryption needs only the ciphertext before each block, so a large
+// store is decrypted in two halves at once, each half on its own key schedule
+// (a Blowfish object serves one thread). Encryption chains forward and cannot
+// be split.
+constexpr std::size_t kParallelFrom = 256 * 1024;
+
+void decryptBlocks(const crypto::SecureBytes& dataKey, const unsigned char* in, unsigned char* out, std::size_t size,
+                   const crypto::Blowfish::Iv& iv) {
+  if (size < kParallelFrom) {
+    crypto::Blowfish(dataKey.data(), dataKey.size()).decryptCbc(in, out, size, iv);
+    return;
+  }
+  const std::size_t half = (size / 2) / kBlock * kBlock;
+  crypto::Blowfish::Iv secondIv;
+  std::memcpy(secondIv.data(), in + half - kBlock, kBlock);
+  std::exception_ptr failure;
+  std::thread second([&] {
+    try {
+      crypto::Blowfish(dataKey.data(), dataKey.size()).decryptCbc(in + half, out + half, size - half, secondIv);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  try {
+    crypto::Blowfish(dataKey.data(), dataKey.size()).decryptCbc(in, out, half, iv);
+  } catch (...) {
+    second.join();
+    throw;
+  }
+  second.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
 
 std::vector<unsigned char> encrypt(const crypto::SecureBytes& stream, const crypto::SecureBytes& dataKey) {
   const std::size_t n = stream.size();
@@ -38,7 +76,7 @@ bool decrypt(const unsigned char* data, std::size_t size, const crypto::SecureBy
   crypto::Blowfish::Iv iv;
   bf.decryptEcb(data, iv.data(), kBlock);
   crypto::SecureBytes plain(size - kBlock);
-  bf.decryptCbc(data + kBlock, plain.data(), plain.size(), iv);
+  decryptBlocks(dataKey, data + kBlock, plain.data(), plain.size(), iv);
   crypto::wipe(iv.data(), iv.size());
   const std::size_t count = plain.back();
   if (count > 7) {

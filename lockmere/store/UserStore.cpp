@@ -1,6 +1,24 @@
 #include "lockmere/store/UserStore.h"
 
 namespace store {
+namespace {
+
+// Site passwords and IDs must not linger in freed memory after logout.
+void wipeSites(TRegSiteList& list) {
+  TRegSiteCollection& sites = list.RegSites();
+  for (int i = 0; i < sites.count(); ++i) {
+    TRegSiteCollItem& s = sites[i];
+    for (std::string* f : {&s.URL, &s.Keyword, &s.Name, &s.FrameName, &s.ID_FormName, &s.ID_Name, &s.ID_Value,
+                           &s.PW_FormName, &s.PW_Name, &s.PW_Value, &s.Description})
+      crypto::wipe(*f);
+    for (int k = 0; k < s.ExtraItems.count(); ++k) {
+      TExtraItems& e = s.ExtraItems[k];
+      for (std::string* f : {&e.FormName, &e.Name, &e.Type_, &e.Value, &e.SelectedOption}) crypto::wipe(*f);
+    }
+  }
+}
+
+}  // namespace
 
 UserStore::UserStore(std::string userId, std::string dataFilePath, crypto::SecureBytes dataKey)
     : userId_(std::move(userId)),
@@ -54,6 +72,8 @@ void UserStore::wipe() {
   dataKey_.shrink_to_fit();
   crypto::wipe(userId_);
   records_.clear();
+  if (sites_) wipeSites(*sites_);
+  if (detected_) wipeSites(*detected_);
   cates_ = std::make_unique<TLMCateList>();
   sites_ = std::make_unique<TRegSiteList>();
   detected_ = std::make_unique<TRegSiteList>();

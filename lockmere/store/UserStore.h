@@ -55,7 +55,8 @@ class UserStore {
   const std::string& errorString() const { return error_; }
 
   // Logout: overwrites the data key with zeros and frees it, clears the user
-  // ID and the records, frees the lists. Save first if the changes count.
+  // ID and the records, overwrites the sites' texts and frees the lists. Save
+  // first if the changes count.
   void wipe();
   bool isWiped() const { return dataKey_.empty(); }
 
