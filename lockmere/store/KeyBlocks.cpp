@@ -84,8 +84,10 @@ bool verifyDataKey(std::string_view userId, const crypto::SecureBytes& dataKey, 
 }
 
 std::optional<crypto::SecureBytes> unwrapByPassword(std::string_view userId, std::string_view password,
-                                                    const unsigned char key1[kBlockSize], const DataFileHeader& header,
+                                                    const unsigned char* key1, std::size_t key1Size,
+                                                    const DataFileHeader& header,
                                                     const crypto::SecureBytes& programKey) {
+  if (!key1 || key1Size != kBlockSize) return std::nullopt;
   const auto id = idBytes(userId);
   const auto key = passwordKey(password);
   if (!id || !key) return std::nullopt;
@@ -101,9 +103,10 @@ std::optional<std::string> fingerprintOwner(const TemplateRecords& allUsers, std
 }
 
 std::optional<crypto::SecureBytes> unwrapByFingerprint(const TemplateRecords& allUsers, std::size_t index,
-                                                       const unsigned char key2[kBlockSize],
+                                                       const unsigned char* key2, std::size_t key2Size,
                                                        const DataFileHeader& ownerHeader,
                                                        const crypto::SecureBytes& programKey) {
+  if (!key2 || key2Size != kBlockSize) return std::nullopt;
   const auto owner = fingerprintOwner(allUsers, index);
   if (!owner) return std::nullopt;
   const auto id = idBytes(*owner);

@@ -44,8 +44,10 @@ bool verifyDataKey(std::string_view userId, const crypto::SecureBytes& dataKey, 
 
 // Key1 -> data key: decrypt with the password key and the Key1 IV, unmask,
 // compare the ID, take bytes 50-105, verify them against the header.
+// key1 / key2 are the registry value's bytes: anything but 112 of them fails.
 std::optional<crypto::SecureBytes> unwrapByPassword(std::string_view userId, std::string_view password,
-                                                    const unsigned char key1[kBlockSize], const DataFileHeader& header,
+                                                    const unsigned char* key1, std::size_t key1Size,
+                                                    const DataFileHeader& header,
                                                     const crypto::SecureBytes& programKey);
 
 // The owner of record index in the all-users array (bytes 0-49 trimmed): whose
@@ -55,7 +57,7 @@ std::optional<std::string> fingerprintOwner(const TemplateRecords& allUsers, std
 // Key2 -> data key for the owner of record index: the fingerprint key is MD5
 // over all records with the same owner field, in array order.
 std::optional<crypto::SecureBytes> unwrapByFingerprint(const TemplateRecords& allUsers, std::size_t index,
-                                                       const unsigned char key2[kBlockSize],
+                                                       const unsigned char* key2, std::size_t key2Size,
                                                        const DataFileHeader& ownerHeader,
                                                        const crypto::SecureBytes& programKey);
 

@@ -17,15 +17,18 @@ TEST(KeyBlocks, PasswordUnwrapsKey1WhateverBlanksSurroundIt) {
   const auto header = u.header();
   for (const char* typed : {"s3cret 비밀", " s3cret 비밀", "s3cret 비밀\t ", "\r\n s3cret 비밀 \x01"}) {
     SCOPED_TRACE(typed);
-    const auto key = keys::unwrapByPassword(u.id, typed, u.key1.data(), header, u.programKey);
+    const auto key = keys::unwrapByPassword(u.id, typed, u.key1.data(), 112, header, u.programKey);
     ASSERT_TRUE(key);
     EXPECT_EQ(*key, u.dataKey);
   }
-  EXPECT_FALSE(keys::unwrapByPassword(u.id, "s3cret  비밀", u.key1.data(), header, u.programKey));  // inner blank
-  EXPECT_FALSE(keys::unwrapByPassword(u.id, "S3cret 비밀", u.key1.data(), header, u.programKey));
-  EXPECT_FALSE(keys::unwrapByPassword("kim", "s3cret 비밀", u.key1.data(), header, u.programKey));
-  EXPECT_FALSE(keys::unwrapByPassword("", "s3cret 비밀", u.key1.data(), header, u.programKey));
-  EXPECT_FALSE(keys::unwrapByPassword(u.id, "😀", u.key1.data(), header, u.programKey));  // no code-page form
+  EXPECT_FALSE(keys::unwrapByPassword(u.id, "s3cret  비밀", u.key1.data(), 112, header, u.programKey));  // inner blank
+  EXPECT_FALSE(keys::unwrapByPassword(u.id, "S3cret 비밀", u.key1.data(), 112, header, u.programKey));
+  EXPECT_FALSE(keys::unwrapByPassword("kim", "s3cret 비밀", u.key1.data(), 112, header, u.programKey));
+  EXPECT_FALSE(keys::unwrapByPassword("", "s3cret 비밀", u.key1.data(), 112, header, u.programKey));
+  EXPECT_FALSE(keys::unwrapByPassword(u.id, "😀", u.key1.data(), 112, header, u.programKey));  // no code-page form
+  // A registry value of another size is refused, not read past.
+  EXPECT_FALSE(keys::unwrapByPassword(u.id, "s3cret 비밀", u.key1.data(), 111, header, u.programKey));
+  EXPECT_FALSE(keys::unwrapByPassword(u.id, "s3cret 비밀", nullptr, 0, header, u.programKey));
 }
 
 TEST(KeyBlocks, PasswordKeyIsMd5OfPasswordAndItsHexDigest) {
@@ -41,7 +44,7 @@ TEST(KeyBlocks, Key1WithAWrongDataKeyFailsTheCheckBlock) {
   TestUser u("lee", "pw", 0);
   const auto other = storetest::randomKey();
   const auto key1 = *keys::makeKey1(u.id, u.password, other, u.programKey);
-  EXPECT_FALSE(keys::unwrapByPassword(u.id, u.password, key1.data(), u.header(), u.programKey));
+  EXPECT_FALSE(keys::unwrapByPassword(u.id, u.password, key1.data(), 112, u.header(), u.programKey));
   EXPECT_TRUE(keys::verifyDataKey(u.id, u.dataKey, u.header()));
   EXPECT_FALSE(keys::verifyDataKey(u.id, other, u.header()));
   EXPECT_FALSE(keys::verifyDataKey("", u.dataKey, u.header()));
@@ -57,18 +60,18 @@ TEST(KeyBlocks, FingerprintUnwrapGroupsRecordsByWholeOwnerField) {
   all.append(ra);
   for (std::size_t i : {0u, 1u, 2u}) {
     EXPECT_EQ(*keys::fingerprintOwner(all, i), "bob");
-    const auto key = keys::unwrapByFingerprint(all, i, b.key2.data(), b.header(), b.programKey);
+    const auto key = keys::unwrapByFingerprint(all, i, b.key2.data(), 112, b.header(), b.programKey);
     ASSERT_TRUE(key) << i;
     EXPECT_EQ(*key, b.dataKey);
   }
   EXPECT_EQ(*keys::fingerprintOwner(all, 4), "alice");
-  ASSERT_TRUE(keys::unwrapByFingerprint(all, 4, a.key2.data(), a.header(), a.programKey));
+  ASSERT_TRUE(keys::unwrapByFingerprint(all, 4, a.key2.data(), 112, a.header(), a.programKey));
   // Another user's Key2, or one record missing from the group, does not unwrap.
-  EXPECT_FALSE(keys::unwrapByFingerprint(all, 4, b.key2.data(), a.header(), a.programKey));
+  EXPECT_FALSE(keys::unwrapByFingerprint(all, 4, b.key2.data(), 112, a.header(), a.programKey));
   TemplateRecords partial;
   partial.appendRecord(rb.record(0));
   partial.appendRecord(rb.record(1));
-  EXPECT_FALSE(keys::unwrapByFingerprint(partial, 0, b.key2.data(), b.header(), b.programKey));
+  EXPECT_FALSE(keys::unwrapByFingerprint(partial, 0, b.key2.data(), 112, b.header(), b.programKey));
   // An owner field that differs after the trimmed ID (here a trailing blank)
   // is another group, though it reads as the same ID.
   TemplateRecords mixed = rb;
@@ -76,9 +79,9 @@ TEST(KeyBlocks, FingerprintUnwrapGroupsRecordsByWholeOwnerField) {
   odd[3] = ' ';
   mixed.appendRecord(odd.data());
   EXPECT_EQ(*keys::fingerprintOwner(mixed, 3), "bob");
-  EXPECT_TRUE(keys::unwrapByFingerprint(mixed, 0, b.key2.data(), b.header(), b.programKey));
-  EXPECT_FALSE(keys::unwrapByFingerprint(mixed, 3, b.key2.data(), b.header(), b.programKey));
-  EXPECT_FALSE(keys::unwrapByFingerprint(all, 99, b.key2.data(), b.header(), b.programKey));
+  EXPECT_TRUE(keys::unwrapByFingerprint(mixed, 0, b.key2.data(), 112, b.header(), b.programKey));
+  EXPECT_FALSE(keys::unwrapByFingerprint(mixed, 3, b.key2.data(), 112, b.header(), b.programKey));
+  EXPECT_FALSE(keys::unwrapByFingerprint(all, 99, b.key2.data(), 112, b.header(), b.programKey));
 }
 
 TEST(KeyBlocks, MaskIsXorWithProgramKeyAndItsOwnInverse) {
