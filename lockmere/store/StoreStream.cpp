@@ -257,9 +257,9 @@ void writeSiteList(crypto::SecureBytes& out, const TRegSiteList& sites, const TL
 
 crypto::SecureBytes write(const TLMCateList& cates, const TRegSiteList& sites) {
   crypto::SecureBytes out;
-  // About 400 bytes a site in practice; growing wipes every old block anyway.
+  // Sites take a few hundred bytes each; growing would copy and wipe the buffer.
   out.reserve(64 + static_cast<std::size_t>(cates.Cates().count()) * 32 +
-              static_cast<std::size_t>(sites.RegSites().count()) * 512);
+              static_cast<std::size_t>(sites.RegSites().count()) * 640);
   writeCateList(out, cates);
   writeSiteList(out, sites, cates);
   return out;
