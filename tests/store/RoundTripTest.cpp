@@ -97,7 +97,7 @@ void expectSame(const TRegSiteCollItem& a, const TRegSiteCollItem& b) {
 
 TEST(StoreRoundTrip, RandomModelsReadBackAsWritten) {
   std::mt19937 rng(20240611);
-  for (int round = 0; round < 150; ++round) {
+  for (int round = 0; round < 80; ++round) {
     SCOPED_TRACE(round);
     TLMCateList cates;
     TRegSiteList sites;
