@@ -53,6 +53,8 @@ struct Revision {
   const Traffic* program;
 };
 
+void PrintTo(const Revision& r, std::ostream* out) { *out << "revision 0x" << std::hex << r.revision; }
+
 class RegisterProgram : public SensorTest, public ::testing::WithParamInterface<Revision> {};
 
 TEST_P(RegisterProgram, IsSentRequestByRequestAfterTheThirtyOneReads) {
