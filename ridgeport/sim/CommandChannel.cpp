@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -29,6 +30,15 @@ bool readLine(int fd, std::string& line) {
   return false;
 }
 
+// The next word as a number, decimal or 0x hexadecimal.
+bool nextNumber(std::istringstream& words, long& value) {
+  std::string word;
+  if (!(words >> word)) return false;
+  char* end = nullptr;
+  value = std::strtol(word.c_str(), &end, 0);
+  return *end == '\0';
+}
+
 std::string noDevice(int n) { return "error: no device VERAUSB" + std::to_string(n); }
 
 // Carries out one command; returns the answer text.
@@ -37,7 +47,7 @@ std::string run(SensorSimulator& sim, int fd, const std::string& line) {
   std::string command;
   words >> command;
   long n = -1;
-  auto device = [&]() -> bool { return static_cast<bool>(words >> n) && n >= 0 && n < SensorSimulator::kDeviceCount; };
+  auto device = [&]() -> bool { return nextNumber(words, n) && n >= 0 && n < SensorSimulator::kDeviceCount; };
   auto result = [&](bool ok) { return ok ? std::string("ok") : noDevice(static_cast<int>(n)); };
 
   if (command == "plug") {
@@ -72,21 +82,22 @@ std::string run(SensorSimulator& sim, int fd, const std::string& line) {
   }
   long count = 1, extra = -1;
   if (command == "fail-control") {
-    words >> count;
-    if (!(words >> extra)) extra = -1;
+    if (!nextNumber(words, count) || count < 0) return "error: fail-control N COUNT [REQUEST]";
+    if (!nextNumber(words, extra)) extra = -1;
     return result(sim.failControlRequests(static_cast<int>(n), static_cast<int>(count), static_cast<int>(extra)));
   }
   if (command == "fail-descriptor") {
-    words >> count;
+    if (!nextNumber(words, count) || count < 0) return "error: fail-descriptor N COUNT";
     return result(sim.failDescriptorRequests(static_cast<int>(n), static_cast<int>(count)));
   }
   if (command == "short-frame") {
-    if (!(words >> count >> extra) || count < 0 || extra < 0) return "error: short-frame N COUNT BYTES";
+    if (!nextNumber(words, count) || !nextNumber(words, extra) || count < 0 || extra < 0)
+      return "error: short-frame N COUNT BYTES";
     return result(sim.shortenFrames(static_cast<int>(n), static_cast<int>(count), static_cast<std::size_t>(extra)));
   }
   if (command == "finger") {
     long w = 0, h = 0;
-    if (!(words >> w >> h) || w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide)
+    if (!nextNumber(words, w) || !nextNumber(words, h) || w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide)
       return "error: finger N WIDTH HEIGHT";
     GreyImage image(static_cast<int>(w), static_cast<int>(h));
     if (!wire::receiveAll(fd, image.pixels.data(), image.pixels.size())) return "error: image bytes missing";

@@ -75,7 +75,9 @@ class SensorSimulator {
   void clearRequests();
 
   // Called on the server thread with each request before the device answers it;
-  // it may call this object. Lets a test act at an exact point of a sequence.
+  // it may call this object, but must not wait for an answer from one of its
+  // device objects (the server is busy running the hook). Lets a test act at an
+  // exact point of a sequence.
   using RequestHook = std::function<void(int number, const RecordedRequest&)>;
   void setRequestHook(RequestHook hook);
 

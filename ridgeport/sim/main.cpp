@@ -215,5 +215,6 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  std::fprintf(stderr, "ridgeport-sim: unknown command '%s'\n\n", name.c_str());
   return usage();
 }

@@ -144,6 +144,10 @@ TEST_F(SensorTest, CommandsChangeTheRunningSensor) {
   ASSERT_TRUE(CommandChannel::send(sim_.deviceDir(), "log 2", {}, &reply));
   EXPECT_NE(reply.find("vendor type=0x40 request=0x51 value=384 index=300 length=0"), std::string::npos);
 
+  ASSERT_TRUE(CommandChannel::send(sim_.deviceDir(), "fail-control 2 1 0x4F", {}, &reply));
+  unsigned char value = 0;
+  EXPECT_EQ(readRegister(0x17, value).error, -2022);
+  EXPECT_EQ(readRegister(0x17, value).result, 1);
   ASSERT_TRUE(CommandChannel::send(sim_.deviceDir(), "reset 2", {}, &reply));
   EXPECT_EQ(sim_.registerValue(2, 0x17), 0);
   ASSERT_TRUE(CommandChannel::send(sim_.deviceDir(), "short-frame 2 1 100", {}, &reply));
@@ -153,7 +157,7 @@ TEST_F(SensorTest, CommandsChangeTheRunningSensor) {
   ASSERT_TRUE(CommandChannel::send(sim_.deviceDir(), "unplug 2", {}, &reply));
   EXPECT_FALSE(sim_.isPlugged(2));
 
-  for (const char* bad : {"lift 2", "finger 0 299 300", "fly 0", "plug 99", "short-frame 0"}) {
+  for (const char* bad : {"lift 2", "finger 0 299 300", "fly 0", "plug 99", "short-frame 0", "fail-control 0 x"}) {
     EXPECT_FALSE(CommandChannel::send(sim_.deviceDir(), bad, {}, &reply)) << bad;
     EXPECT_FALSE(reply.empty()) << bad;
   }
