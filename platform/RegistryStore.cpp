@@ -264,7 +264,8 @@ RegistryValue<RegistryStore::KeyRef> RegistryStore::resolveLocked(const KeyRef& 
     int rc = find.step();
     if (rc == SQLITE_ROW) {
       current.id = find.integer(0);
-      current.path += "\\" + find.bytes(1);
+      current.path += '\\';
+      current.path += find.bytes(1);
       continue;
     }
     if (rc != SQLITE_DONE) return sqliteFailure();

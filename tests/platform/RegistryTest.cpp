@@ -21,6 +21,12 @@ using platform::RegistryType;
 
 namespace {
 
+// "v" + std::to_string(n), in a form GCC 12 does not warn about at -O2.
+std::string numbered(std::string prefix, int n) {
+  prefix += std::to_string(n);
+  return prefix;
+}
+
 std::string freshFile() { return testenv::makeTempDir("reg") + "/registry.sqlite"; }
 
 RegistryKey create(Registry& reg, std::string_view path) {
@@ -340,7 +346,7 @@ TEST(Registry, DamagedPagesFailReadsInsteadOfInventingData) {
   {
     Registry reg(file, Registry::OpenMode::ReadWrite);
     RegistryKey key = create(reg, "Users\\alice");
-    for (int i = 0; i < 200; ++i) ASSERT_TRUE(key.writeString("v" + std::to_string(i), std::string(300, 'a')));
+    for (int i = 0; i < 200; ++i) ASSERT_TRUE(key.writeString(numbered("v", i), std::string(300, 'a')));
   }
   struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
@@ -425,7 +431,7 @@ TEST(Registry, ProcessesWritingAtOnceLoseNothing) {
         auto shared = reg.createKey("\\Software\\Shared");
         auto own = reg.createKey("\\Software\\Users\\w" + std::to_string(w) + "\\k" + std::to_string(i));
         if (!shared || !own) ::_exit(21);
-        if (!shared.value().writeInteger("w" + std::to_string(w) + "_" + std::to_string(i), w * 1000 + i)) ::_exit(22);
+        if (!shared.value().writeInteger(numbered(numbered("w", w) + "_", i), w * 1000 + i)) ::_exit(22);
         if (!own.value().writeString("DataFile", std::to_string(i))) ::_exit(23);
       }
       ::_exit(0);
@@ -448,9 +454,8 @@ TEST(Registry, ProcessesWritingAtOnceLoseNothing) {
     ASSERT_TRUE(users);
     EXPECT_EQ(names(users.value().subkeyNames()).size(), static_cast<std::size_t>(kWrites));
     for (int i = 0; i < kWrites; i += 7) {
-      EXPECT_EQ(shared.value().readInteger("w" + std::to_string(w) + "_" + std::to_string(i)).value(), w * 1000 + i);
-      EXPECT_EQ(users.value().openKey("k" + std::to_string(i)).value().readString("DataFile").value(),
-                std::to_string(i));
+      EXPECT_EQ(shared.value().readInteger(numbered(numbered("w", w) + "_", i)).value(), w * 1000 + i);
+      EXPECT_EQ(users.value().openKey(numbered("k", i)).value().readString("DataFile").value(), std::to_string(i));
     }
   }
 }
@@ -466,9 +471,9 @@ TEST(Registry, ThreadsMayShareOneRegistry) {
       Registry own = reg;  // copies share the connection
       for (int i = 0; i < kWrites; ++i) {
         auto key = own.createKey("T\\t" + std::to_string(t));
-        if (!key || !key.value().writeInteger("v" + std::to_string(i), i)) ++failures;
+        if (!key || !key.value().writeInteger(numbered("v", i), i)) ++failures;
         auto back = reg.openKey("T\\t" + std::to_string(t));
-        if (!back || back.value().readInteger("v" + std::to_string(i)).value() != i) ++failures;
+        if (!back || back.value().readInteger(numbered("v", i)).value() != i) ++failures;
         if (!reg.openKey("T").value().subkeyNames()) ++failures;
       }
     });
