@@ -48,6 +48,7 @@ class Registry {
   bool keyExists(std::string_view path) const;
 
  private:
+  friend class RegistryTransaction;
   std::shared_ptr<RegistryStore> store_;
 };
 

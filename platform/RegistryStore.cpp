@@ -106,26 +106,32 @@ class RegistryStore::Statement {
 
 // BEGIN on construction, ROLLBACK unless committed. A write transaction takes the
 // write lock at once (BEGIN IMMEDIATE), so two writers never deadlock on an upgrade.
+// Inside a batch it is a savepoint, so that a failed call undoes only itself.
 class RegistryStore::Transaction {
  public:
-  Transaction(RegistryStore& store, bool write) : db_(store.db_) {
-    begun_ = sqlite3_exec(db_, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+  Transaction(RegistryStore& store, bool write) : db_(store.db_), nested_(store.batchOpen_) {
+    const char* begin = nested_ ? "SAVEPOINT registry_call" : write ? "BEGIN IMMEDIATE" : "BEGIN";
+    begun_ = sqlite3_exec(db_, begin, nullptr, nullptr, nullptr) == SQLITE_OK;
   }
   ~Transaction() {
-    if (begun_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (begun_)
+      sqlite3_exec(db_, nested_ ? "ROLLBACK TO registry_call; RELEASE registry_call" : "ROLLBACK", nullptr, nullptr,
+                   nullptr);
   }
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
 
   bool begun() const { return begun_; }
   bool commit() {
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    if (sqlite3_exec(db_, nested_ ? "RELEASE registry_call" : "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+      return false;
     begun_ = false;
     return true;
   }
 
  private:
   sqlite3* db_;
+  bool nested_;
   bool begun_ = false;
 };
 
@@ -244,7 +250,7 @@ bool RegistryStore::aliveLocked(std::int64_t id, RegistryResult& error) {
 }
 
 bool RegistryStore::alive(const KeyRef& key) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (!openResult_.ok()) return false;
   if (empty_) return key.id == kRootId;
   RegistryResult ignored;
@@ -281,7 +287,7 @@ RegistryValue<RegistryStore::KeyRef> RegistryStore::resolveLocked(const KeyRef& 
 
 RegistryValue<RegistryStore::KeyRef> RegistryStore::resolve(const KeyRef& from,
                                                             const std::vector<std::string>& segments, bool create) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (auto u = usable(create); !u) return u;
   if (empty_) {
     if (segments.empty() && from.id == kRootId) return from;
@@ -296,7 +302,7 @@ RegistryValue<RegistryStore::KeyRef> RegistryStore::resolve(const KeyRef& from,
 
 RegistryResult RegistryStore::removeTree(const KeyRef& from, const std::vector<std::string>& segments) {
   if (segments.empty()) return {RegistryStatus::InvalidArgument, "name the subkey to delete"};
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (auto u = usable(true); !u) return u;
   Transaction tx(*this, true);
   if (!tx.begun()) return sqliteFailure();
@@ -331,14 +337,14 @@ RegistryValue<std::vector<std::string>> RegistryStore::namesLocked(const char* s
 }
 
 RegistryValue<std::vector<std::string>> RegistryStore::subkeyNames(const KeyRef& key) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (auto u = usable(false); !u) return u;
   // Sorted by the folded name: the case-insensitive alphabetical order callers rely on.
   return namesLocked("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold", key);
 }
 
 RegistryValue<std::vector<std::string>> RegistryStore::valueNames(const KeyRef& key) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (auto u = usable(false); !u) return u;
   // Values keep the order in which they were first written.
   return namesLocked("SELECT name FROM vals WHERE key = ?1 ORDER BY id", key);
@@ -351,7 +357,7 @@ RegistryValue<bool> RegistryStore::hasSubkeys(const KeyRef& key) {
 }
 
 RegistryValue<RegistryStore::StoredValue> RegistryStore::readValue(const KeyRef& key, const std::string& name) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (auto u = usable(false); !u) return u;
   auto absent = [&] { return notFound("value \"" + name + "\" does not exist in " + displayPath(key.path)); };
   if (empty_) return absent();
@@ -367,7 +373,7 @@ RegistryValue<RegistryStore::StoredValue> RegistryStore::readValue(const KeyRef&
 
 RegistryResult RegistryStore::writeValue(const KeyRef& key, const std::string& name, RegistryType type,
                                          const void* data, std::size_t size) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (auto u = usable(true); !u) return u;
   // One statement, so one transaction: the key's existence and the write are atomic.
   // An existing value keeps its name's case and its place in the enumeration.
@@ -386,7 +392,7 @@ RegistryResult RegistryStore::writeValue(const KeyRef& key, const std::string& n
 }
 
 RegistryResult RegistryStore::removeValue(const KeyRef& key, const std::string& name) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (auto u = usable(true); !u) return u;
   Statement remove(*this, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
   remove.bind(1, key.id).bindText(2, registry::foldCase(name));
@@ -395,6 +401,39 @@ RegistryResult RegistryStore::removeValue(const KeyRef& key, const std::string& 
   RegistryResult error;
   if (!aliveLocked(key.id, error)) return error;
   return notFound("value \"" + name + "\" does not exist in " + displayPath(key.path));
+}
+
+RegistryResult RegistryStore::beginBatch() {
+  mutex_.lock();
+  RegistryResult result = usable(true);
+  if (result && batchOpen_)
+    result = {RegistryStatus::InvalidArgument, "a transaction is already open on " + path_ + " in this thread"};
+  if (result && sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) result = sqliteFailure();
+  if (!result) {
+    mutex_.unlock();
+    return result;
+  }
+  batchOpen_ = true;  // the lock stays taken until commit or rollback
+  return {};
+}
+
+RegistryResult RegistryStore::commitBatch() {
+  if (!batchOpen_) return {RegistryStatus::InvalidArgument, "no transaction is open"};
+  RegistryResult result;
+  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    result = sqliteFailure("commit");
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  batchOpen_ = false;
+  mutex_.unlock();
+  return result;
+}
+
+void RegistryStore::rollbackBatch() {
+  if (!batchOpen_) return;
+  sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  batchOpen_ = false;
+  mutex_.unlock();
 }
 
 }  // namespace platform

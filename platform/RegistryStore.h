@@ -54,6 +54,12 @@ class RegistryStore {
                             std::size_t size);
   RegistryResult removeValue(const KeyRef& key, const std::string& name);
 
+  // A transaction around several calls (RegistryTransaction). Between begin and
+  // commit or rollback this thread holds the store: other threads' calls wait.
+  RegistryResult beginBatch();
+  RegistryResult commitBatch();
+  void rollbackBatch();
+
  private:
   static constexpr std::int64_t kRootId = 1;
   class Statement;
@@ -75,7 +81,8 @@ class RegistryStore {
   bool empty_ = false;  // read-only and the file does not exist (yet): a registry with no keys
   bool writable_ = false;
   RegistryResult openResult_;
-  std::mutex mutex_;
+  std::recursive_mutex mutex_;  // recursive: the calls inside a batch take it again
+  bool batchOpen_ = false;
   std::unordered_map<const char*, sqlite3_stmt*> statements_;
 };
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "platform/Registry.h"
+#include "platform/RegistryTransaction.h"
 #include "tests/support/TestEnv.h"
 
 using platform::Registry;
@@ -482,4 +484,87 @@ TEST(Registry, ThreadsMayShareOneRegistry) {
   for (int t = 0; t < kThreads; ++t)
     EXPECT_EQ(names(reg.openKey("T\\t" + std::to_string(t)).value().valueNames()).size(),
               static_cast<std::size_t>(kWrites));
+}
+
+TEST(RegistryTransaction, StoresAllOrNothingAndOthersSeeOnlyTheEnd) {
+  const std::string file = freshFile();
+  Registry reg(file, Registry::OpenMode::ReadWrite);
+  Registry other(file, Registry::OpenMode::ReadWrite);  // another connection, as another program has
+  RegistryKey main = create(reg, "\\Software\\Veradynics\\Lockmere");
+  {
+    platform::RegistryTransaction tx(reg);
+    ASSERT_TRUE(tx.isActive()) << tx.result().errorString();
+    ASSERT_TRUE(main.writeString("LastLoginID", "alice"));
+    ASSERT_TRUE(main.writeInteger("LastWindowLeft", 10));
+    ASSERT_TRUE(reg.createKey("\\Software\\Veradynics\\Lockmere\\Users\\alice"));
+    EXPECT_EQ(main.readString("LastLoginID").value(), "alice");  // visible inside
+    EXPECT_FALSE(other.keyExists("\\Software\\Veradynics\\Lockmere\\Users\\alice"));
+    EXPECT_FALSE(other.openKey("\\Software\\Veradynics\\Lockmere").value().valueExists("LastLoginID"));
+    ASSERT_TRUE(tx.commit());
+  }
+  EXPECT_TRUE(other.keyExists("\\Software\\Veradynics\\Lockmere\\Users\\alice"));
+  EXPECT_EQ(other.openKey("\\Software\\Veradynics\\Lockmere").value().readInteger("LastWindowLeft").value(), 10);
+
+  {
+    platform::RegistryTransaction tx(reg);
+    ASSERT_TRUE(main.writeString("LastLoginID", "bob"));
+    ASSERT_TRUE(reg.deleteKey("\\Software\\Veradynics\\Lockmere\\Users"));
+  }  // not committed: rolled back
+  EXPECT_EQ(main.readString("LastLoginID").value(), "alice");
+  EXPECT_TRUE(reg.keyExists("\\Software\\Veradynics\\Lockmere\\Users\\alice"));
+}
+
+TEST(RegistryTransaction, AFailedCallUndoesOnlyItself) {
+  Registry reg(freshFile(), Registry::OpenMode::ReadWrite);
+  RegistryKey key = create(reg, "K");
+  RegistryKey doomed = create(reg, "Doomed");
+  ASSERT_TRUE(reg.deleteKey("Doomed"));
+  platform::RegistryTransaction tx(reg);
+  ASSERT_TRUE(key.writeInteger("a", 1));
+  EXPECT_EQ(doomed.writeInteger("x", 1).status(), RegistryStatus::NotFound);
+  EXPECT_EQ(reg.createKey("bad\\\\path").status(), RegistryStatus::InvalidArgument);
+  EXPECT_EQ(reg.openKey("missing").status(), RegistryStatus::NotFound);
+  ASSERT_TRUE(key.writeInteger("b", 2));
+  // A second transaction in the same thread is refused, the first goes on.
+  platform::RegistryTransaction nested(reg);
+  EXPECT_FALSE(nested.isActive());
+  EXPECT_EQ(nested.result().status(), RegistryStatus::InvalidArgument);
+  EXPECT_FALSE(nested.commit());
+  ASSERT_TRUE(tx.commit());
+  EXPECT_EQ(names(key.valueNames()), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(tx.commit());  // once only
+}
+
+TEST(RegistryTransaction, OtherThreadsWaitForItsEnd) {
+  Registry reg(freshFile(), Registry::OpenMode::ReadWrite);
+  RegistryKey key = create(reg, "K");
+  std::atomic<bool> written{false};
+  std::thread other;
+  {
+    platform::RegistryTransaction tx(reg);
+    ASSERT_TRUE(key.writeInteger("first", 1));
+    other = std::thread([&] {
+      RegistryKey mine = key;
+      written = mine.writeInteger("second", 2).ok();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(written);  // held off until the transaction ends
+    ASSERT_TRUE(tx.commit());
+  }
+  other.join();
+  EXPECT_TRUE(written);
+  EXPECT_EQ(names(key.valueNames()), (std::vector<std::string>{"first", "second"}));
+}
+
+TEST(RegistryTransaction, AReadOnlyRegistryCannotBeginOne) {
+  std::string file = freshFile();
+  {
+    Registry rw(file, Registry::OpenMode::ReadWrite);
+    create(rw, "K");
+  }
+  Registry ro(file, Registry::OpenMode::ReadOnly);
+  platform::RegistryTransaction tx(ro);
+  EXPECT_FALSE(tx.isActive());
+  EXPECT_EQ(tx.result().status(), RegistryStatus::Failed);
+  EXPECT_TRUE(ro.keyExists("K"));  // reads still work
 }
