@@ -1,0 +1,96 @@
+#include "match/LocalComparison.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "match/MatchAngles.h"
+#include "match/MatchParams.h"
+#include "match/NeighbourAssignment.h"
+
+namespace ridgecore {
+namespace {
+
+constexpr int kDistanceScale = 1024;
+constexpr double kDistanceSlack = 3072;  // three pixels, in 1/1024
+constexpr int kFewestCandidates = 3;     // below this no assignment is made
+
+int typeTerm(const MatchMinutia& a, const MatchMinutia& b) {
+  if (a.type != b.type) return 4;
+  return a.type == kRidgeEnding ? 1 : 0;
+}
+
+}  // namespace
+
+void CandidateMatrix::reset(int scanned, int searched) {
+  scannedCount = scanned;
+  searchedCount = searched;
+  total = 0;
+  for (int i = 0; i < scanned; ++i) {
+    std::fill(cost[i], cost[i] + searched, kNone);
+    scannedCandidates[i] = 0;
+  }
+  std::fill(searchedCandidates, searchedCandidates + searched, 0);
+}
+
+void CandidateMatrix::add(int i, int j, int32_t c) {
+  cost[i][j] = c;
+  ++scannedCandidates[i];
+  ++searchedCandidates[j];
+  ++total;
+}
+
+void BuildCandidateMatrix(const MatchList& scanned, int s, const MatchList& searched, int t, CandidateMatrix& matrix) {
+  const MatchParams& p = matchParams();
+  const MatchMinutia& ms = scanned.minutiae[s];
+  const MatchMinutia& mt = searched.minutiae[t];
+  const int rho = static_cast<int>(std::lround(WrapAngle(double{ms.angle} - mt.angle) * kUnitsPerRadian));
+  matrix.reset(ms.neighbourCount, mt.neighbourCount);
+  for (int i = 0; i < ms.neighbourCount; ++i) {
+    const NeighbourLink& a = ms.neighbours[i];
+    const MatchMinutia& na = scanned.minutiae[a.index];
+    matrix.scannedDirection[i] = a.direction;
+    for (int j = 0; j < mt.neighbourCount; ++j) {
+      const NeighbourLink& b = mt.neighbours[j];
+      const int tolerance = static_cast<int>(std::max(a.distance, b.distance) * p.distanceFactor1024 + kDistanceSlack);
+      const int gap = (int{a.distance} - int{b.distance}) * kDistanceScale;
+      if (gap < -tolerance) break;  // t's later neighbours lie further out still
+      if (gap > tolerance) continue;
+      const int directionDiff = UnitMagnitude(a.direction - b.direction);
+      if (directionDiff > p.relativeDirectionUnits) continue;
+      const int orientationDiff = UnitMagnitude(a.orientation - b.orientation);
+      if (orientationDiff > p.relativeOrientationUnits) continue;
+      const MatchMinutia& nb = searched.minutiae[b.index];
+      const int turn = QuantiseAngle(WrapAngle(double{na.angle} - nb.angle));
+      const int turnDiff = UnitMagnitude(turn - rho);
+      if (turnDiff > p.orientationUnits) continue;
+      if (std::abs(na.y - nb.y) > p.coordinateTolerance || std::abs(na.x - nb.x) > p.coordinateTolerance) continue;
+      const int64_t cost = int64_t{typeTerm(na, nb)} * p.typeWeight + int64_t{turnDiff} * p.orientationWeight +
+                           int64_t{orientationDiff} * p.relativeOrientationWeight +
+                           int64_t{directionDiff} * p.directionWeight +
+                           static_cast<int64_t>(double(std::abs(gap)) * p.distanceWeight / tolerance * 256);
+      if (cost > p.neighbourCostLimit) continue;
+      matrix.add(i, j, static_cast<int32_t>(cost));
+    }
+  }
+}
+
+LocalMatch CompareNeighbourhoods(const MatchList& scanned, int s, const MatchList& searched, int t) {
+  LocalMatch result;
+  const int countS = scanned.minutiae[s].neighbourCount;
+  const int countT = searched.minutiae[t].neighbourCount;
+  if (countS == 0 || countT == 0) {
+    result.pairs = (countS == 0 && countT == 0) ? 1 : 0;
+    return result;
+  }
+  CandidateMatrix matrix;
+  BuildCandidateMatrix(scanned, s, searched, t, matrix);
+  if (matrix.total < kFewestCandidates) {
+    result.pairs = matrix.total;
+    return result;
+  }
+  AssignNeighbours(matrix, result);
+  return result;
+}
+
+}  // namespace ridgecore

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "match/MatchMinutia.h"
+
+namespace ridgecore {
+
+// Which neighbours of a scanned minutia s may stand for which neighbours of
+// a searched minutia t, with the cost of each such candidate.
+struct CandidateMatrix {
+  static constexpr int kNone = -1;
+  int scannedCount = 0;                                  // neighbours of s
+  int searchedCount = 0;                                 // neighbours of t
+  int total = 0;                                         // kept candidates
+  int32_t cost[kMaxKeptNeighbours][kMaxKeptNeighbours];  // kNone: no candidate
+  uint8_t scannedCandidates[kMaxKeptNeighbours];         // candidates of scanned neighbour i
+  uint8_t searchedCandidates[kMaxKeptNeighbours];        // candidates of searched neighbour j
+  int16_t scannedDirection[kMaxKeptNeighbours];          // relative direction of scanned neighbour i
+
+  void reset(int scanned, int searched);
+  bool isCandidate(int i, int j) const { return cost[i][j] != kNone; }
+  void add(int i, int j, int32_t c);
+};
+
+// The outcome of comparing two neighbourhoods.
+struct LocalMatch {
+  int pairs = 0;                                  // n: paired neighbours
+  float cost = 0;                                 // mean cost of the pairings, 0..~1
+  int spread = 0;                                 // longest run of occupied direction sectors, 0..8
+  int assigned = 0;                               // pairings listed below (0 when too few candidates)
+  uint8_t scannedNeighbour[kMaxKeptNeighbours];   // position i in s's list
+  uint8_t searchedNeighbour[kMaxKeptNeighbours];  // position j in t's list
+};
+
+}  // namespace ridgecore

@@ -1,0 +1,103 @@
+#include "match/NeighbourSelection.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "match/FixedSort.h"
+#include "match/MatchAngles.h"
+#include "match/MatchParams.h"
+
+namespace ridgecore {
+namespace {
+
+NeighbourLink makeLink(const MatchList& list, int own, int other) {
+  const MatchMinutia& a = list.minutiae[own];
+  const MatchMinutia& b = list.minutiae[other];
+  const int dx = b.x - a.x;
+  const int dy = b.y - a.y;
+  NeighbourLink link{};
+  link.direction = static_cast<int16_t>(QuantiseAngle(WrapAngle(std::atan2(dy, dx + 0.00001) - a.angle)));
+  link.orientation = static_cast<int16_t>(QuantiseAngle(WrapAngle(double{a.angle} - b.angle)));
+  link.distance = static_cast<uint16_t>(std::lround(std::sqrt(double(dx * dx + dy * dy))) & 0xFF);
+  link.index = static_cast<uint8_t>(other);
+  return link;
+}
+
+void collectNeighbours(MatchList& list, int m) {
+  MatchMinutia& own = list.minutiae[m];
+  const int radius2 = matchParams().neighbourRadiusSquared;
+  int k = 0;
+  for (int j = 0; j < list.count && k < kMaxNeighbourLinks; ++j) {
+    if (j == m) continue;
+    const int dx = list.minutiae[j].x - own.x;
+    const int dy = list.minutiae[j].y - own.y;
+    if (dx * dx + dy * dy <= radius2) own.neighbours[k++] = makeLink(list, m, j);
+  }
+  own.neighbourCount = static_cast<uint8_t>(k);
+}
+
+// Most salient first, cut to the kept number, then nearest first.
+void orderNeighbours(MatchList& list, int m) {
+  MatchMinutia& own = list.minutiae[m];
+  const MatchMinutia* all = list.minutiae;
+  StableSort(own.neighbours, own.neighbourCount, [all](const NeighbourLink& a, const NeighbourLink& b) {
+    return all[a.index].salience > all[b.index].salience;
+  });
+  const int kept = matchParams().keptNeighbours;
+  if (own.neighbourCount > kept) own.neighbourCount = static_cast<uint8_t>(kept);
+  StableSort(own.neighbours, own.neighbourCount,
+             [](const NeighbourLink& a, const NeighbourLink& b) { return a.distance < b.distance; });
+}
+
+}  // namespace
+
+void ComputeSalience(MatchList& list, int m) {
+  MatchMinutia& own = list.minutiae[m];
+  const int k = own.neighbourCount;
+  if (k == 0) return;
+  const unsigned half = static_cast<unsigned>(k) / 2;
+  uint32_t sumD = 0;
+  uint32_t sumD2 = 0;
+  double sumSin = 0;
+  double sumCos = 0;
+  for (int i = 0; i < k; ++i) {
+    const NeighbourLink& link = own.neighbours[i];
+    list.minutiae[link.index].salience = 0;
+    const uint32_t d = uint32_t{link.distance} * 32;
+    sumD += d;
+    sumD2 += d * d;
+    const double phi = link.direction * kRadiansPerUnit;
+    sumSin += std::sin(phi);
+    sumCos += std::cos(phi);
+  }
+  // Unsigned as the stored sums are: when the rounded mean square falls just
+  // below the squared rounded mean the difference wraps and the distance term
+  // fades out.
+  const uint32_t meanD = (sumD + half) / static_cast<unsigned>(k);
+  const uint32_t variance = (sumD2 + half) / static_cast<unsigned>(k) - meanD * meanD;
+  const double spreadD = std::round(std::sqrt(double(variance)));
+  const double meanPhi = std::atan2(sumSin / k, sumCos / k + 0.0001);
+  double sumDev2 = 0;
+  for (int i = 0; i < k; ++i) {
+    const double dev = WrapAngle(own.neighbours[i].direction * kRadiansPerUnit - meanPhi);
+    sumDev2 += dev * dev;
+  }
+  const double spreadPhi = std::sqrt(sumDev2 / (k + 1e-7));
+  for (int i = 0; i < k; ++i) {
+    const NeighbourLink& link = own.neighbours[i];
+    MatchMinutia& other = list.minutiae[link.index];
+    const double phi = link.direction * kRadiansPerUnit;
+    const long d = long{link.distance} * 32;
+    other.salience = static_cast<float>(std::fabs(phi - meanPhi) * 2 / (spreadPhi + 0.00001) +
+                                        double(std::labs(d - long{meanD})) * 6 / (spreadD + 0.00001) -
+                                        link.distance / 3.0 + 0.6 * other.crowding);
+  }
+}
+
+void SelectNeighbours(MatchList& list, int m) {
+  collectNeighbours(list, m);
+  ComputeSalience(list, m);
+  orderNeighbours(list, m);
+}
+
+}  // namespace ridgecore
