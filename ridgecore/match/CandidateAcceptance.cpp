@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "match/LocalComparison.h"
 #include "match/MatchParams.h"
 
 namespace ridgecore {
@@ -12,9 +11,10 @@ double share(int pairs, int count) { return count > 0 ? double(pairs) / count : 
 
 // How well a neighbour pair's own neighbourhoods agree: the better of the
 // two shares of its paired neighbours.
-double neighbourAgreement(const MatchList& scanned, int a, const MatchList& searched, int b) {
-  const int pairs = CompareNeighbourhoods(scanned, a, searched, b).pairs;
-  return std::max(share(pairs, scanned.minutiae[a].neighbourCount), share(pairs, searched.minutiae[b].neighbourCount));
+double neighbourAgreement(LocalMatchCache& matches, int a, int b) {
+  const int pairs = matches.match(a, b).pairs;
+  return std::max(share(pairs, matches.scanned().minutiae[a].neighbourCount),
+                  share(pairs, matches.searched().minutiae[b].neighbourCount));
 }
 
 }  // namespace
@@ -31,26 +31,27 @@ bool PassesShareRule(const MatchList& scanned, int s, const MatchList& searched,
   return enough && c <= p.localCostLimit;
 }
 
-bool PassesSecondOrderCheck(const MatchList& scanned, int s, const MatchList& searched, int t,
-                            const LocalMatch& local) {
+bool PassesSecondOrderCheck(LocalMatchCache& matches, int s, int t) {
   const MatchParams& p = matchParams();
+  const LocalMatch& local = matches.match(s, t);
   if (local.assigned == 0) return false;
-  const MatchMinutia& ms = scanned.minutiae[s];
-  const MatchMinutia& mt = searched.minutiae[t];
+  const MatchMinutia& ms = matches.scanned().minutiae[s];
+  const MatchMinutia& mt = matches.searched().minutiae[t];
   double sum = 0;
   int weak = 0;
   for (int k = 0; k < local.assigned; ++k) {
     const int a = ms.neighbours[local.scannedNeighbour[k]].index;
     const int b = mt.neighbours[local.searchedNeighbour[k]].index;
-    const double agreement = neighbourAgreement(scanned, a, searched, b);
+    const double agreement = neighbourAgreement(matches, a, b);
     sum += agreement;
     if (agreement < p.weakNeighbourScore) ++weak;
   }
   return sum / local.assigned >= p.secondOrderFloor && double(weak) / local.assigned <= p.weakNeighbourShare;
 }
 
-bool AcceptCandidate(const MatchList& scanned, int s, const MatchList& searched, int t, const LocalMatch& local) {
-  return PassesShareRule(scanned, s, searched, t, local) && PassesSecondOrderCheck(scanned, s, searched, t, local);
+bool AcceptCandidate(LocalMatchCache& matches, int s, int t) {
+  return PassesShareRule(matches.scanned(), s, matches.searched(), t, matches.match(s, t)) &&
+         PassesSecondOrderCheck(matches, s, t);
 }
 
 }  // namespace ridgecore

@@ -1,19 +1,21 @@
 #include "match/LocalComparison.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 
 #include "match/MatchAngles.h"
 #include "match/MatchParams.h"
+#include "match/MatchTables.h"
 #include "match/NeighbourAssignment.h"
+#include "match/NeighbourReach.h"
 
 namespace ridgecore {
 namespace {
 
 constexpr int kDistanceScale = 1024;
-constexpr double kDistanceSlack = 3072;  // three pixels, in 1/1024
-constexpr int kFewestCandidates = 3;     // below this no assignment is made
+constexpr int kFewestCandidates = 3;  // below this no assignment is made
 
 int typeTerm(const MatchMinutia& a, const MatchMinutia& b) {
   if (a.type != b.type) return 4;
@@ -26,15 +28,14 @@ void CandidateMatrix::reset(int scanned, int searched) {
   scannedCount = scanned;
   searchedCount = searched;
   total = 0;
-  for (int i = 0; i < scanned; ++i) {
-    std::fill(cost[i], cost[i] + searched, kNone);
-    scannedCandidates[i] = 0;
-  }
+  std::fill(row, row + scanned, 0u);
+  std::fill(scannedCandidates, scannedCandidates + scanned, 0);
   std::fill(searchedCandidates, searchedCandidates + searched, 0);
 }
 
 void CandidateMatrix::add(int i, int j, int32_t c) {
   cost[i][j] = c;
+  row[i] |= 1u << j;
   ++scannedCandidates[i];
   ++searchedCandidates[j];
   ++total;
@@ -42,29 +43,35 @@ void CandidateMatrix::add(int i, int j, int32_t c) {
 
 void BuildCandidateMatrix(const MatchList& scanned, int s, const MatchList& searched, int t, CandidateMatrix& matrix) {
   const MatchParams& p = matchParams();
+  const MatchTables& tables = MatchTables::instance();
   const MatchMinutia& ms = scanned.minutiae[s];
   const MatchMinutia& mt = searched.minutiae[t];
   const int rho = static_cast<int>(std::lround(WrapAngle(double{ms.angle} - mt.angle) * kUnitsPerRadian));
   matrix.reset(ms.neighbourCount, mt.neighbourCount);
+  const NeighbourReach* reach = searched.reachIndexed ? &searched.reach[t] : nullptr;
   for (int i = 0; i < ms.neighbourCount; ++i) {
     const NeighbourLink& a = ms.neighbours[i];
-    const MatchMinutia& na = scanned.minutiae[a.index];
     matrix.scannedDirection[i] = a.direction;
-    for (int j = 0; j < mt.neighbourCount; ++j) {
+    // Walking t's neighbours nearest first, those too near are passed over and
+    // the walk ends at the first too far: what remains are exactly those
+    // within distance tolerance, in order.
+    uint32_t open = reach ? ReachableNeighbours(*reach, a) : ReachableNeighboursUnindexed(mt, a);
+    if (!open) continue;
+    const MatchMinutia& na = scanned.minutiae[a.index];
+    while (open) {
+      const int j = std::countr_zero(open);
+      open &= open - 1;
       const NeighbourLink& b = mt.neighbours[j];
-      const int tolerance = static_cast<int>(std::max(a.distance, b.distance) * p.distanceFactor1024 + kDistanceSlack);
-      const int gap = (int{a.distance} - int{b.distance}) * kDistanceScale;
-      if (gap < -tolerance) break;  // t's later neighbours lie further out still
-      if (gap > tolerance) continue;
       const int directionDiff = UnitMagnitude(a.direction - b.direction);
       if (directionDiff > p.relativeDirectionUnits) continue;
       const int orientationDiff = UnitMagnitude(a.orientation - b.orientation);
       if (orientationDiff > p.relativeOrientationUnits) continue;
       const MatchMinutia& nb = searched.minutiae[b.index];
-      const int turn = QuantiseAngle(WrapAngle(double{na.angle} - nb.angle));
-      const int turnDiff = UnitMagnitude(turn - rho);
+      const int turnDiff = UnitMagnitude(tables.turn(na, nb) - rho);
       if (turnDiff > p.orientationUnits) continue;
       if (std::abs(na.y - nb.y) > p.coordinateTolerance || std::abs(na.x - nb.x) > p.coordinateTolerance) continue;
+      const int tolerance = tables.distanceTolerance(std::max(a.distance, b.distance));
+      const int gap = (int{a.distance} - int{b.distance}) * kDistanceScale;
       const int64_t cost = int64_t{typeTerm(na, nb)} * p.typeWeight + int64_t{turnDiff} * p.orientationWeight +
                            int64_t{orientationDiff} * p.relativeOrientationWeight +
                            int64_t{directionDiff} * p.directionWeight +

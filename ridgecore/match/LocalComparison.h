@@ -6,7 +6,8 @@
 namespace ridgecore {
 
 // Compares the neighbourhood of scanned minutia s with that of searched
-// minutia t: the candidate matrix, then the one-to-one assignment.
+// minutia t: the candidate matrix, then the one-to-one assignment. Fastest
+// with the searched list's reach indexed (IndexNeighbourReach).
 LocalMatch CompareNeighbourhoods(const MatchList& scanned, int s, const MatchList& searched, int t);
 
 // The candidate matrix alone.

@@ -9,17 +9,17 @@ namespace ridgecore {
 // Which neighbours of a scanned minutia s may stand for which neighbours of
 // a searched minutia t, with the cost of each such candidate.
 struct CandidateMatrix {
-  static constexpr int kNone = -1;
   int scannedCount = 0;                                  // neighbours of s
   int searchedCount = 0;                                 // neighbours of t
   int total = 0;                                         // kept candidates
-  int32_t cost[kMaxKeptNeighbours][kMaxKeptNeighbours];  // kNone: no candidate
+  uint32_t row[kMaxKeptNeighbours];                      // bit j: (i, j) is a candidate
+  int32_t cost[kMaxKeptNeighbours][kMaxKeptNeighbours];  // read only where the bit is set
   uint8_t scannedCandidates[kMaxKeptNeighbours];         // candidates of scanned neighbour i
   uint8_t searchedCandidates[kMaxKeptNeighbours];        // candidates of searched neighbour j
   int16_t scannedDirection[kMaxKeptNeighbours];          // relative direction of scanned neighbour i
 
   void reset(int scanned, int searched);
-  bool isCandidate(int i, int j) const { return cost[i][j] != kNone; }
+  bool isCandidate(int i, int j) const { return (row[i] >> j) & 1u; }
   void add(int i, int j, int32_t c);
 };
 

@@ -23,10 +23,20 @@ inline double WrapAngle(double a) {
   return a;
 }
 
+// Half away from zero, exactly as lround, for the small values of the
+// matcher: the fraction x - trunc(x) is exact below 2^52.
+inline long RoundHalfAway(double x) {
+  long t = static_cast<long>(x);
+  const double f = x - static_cast<double>(t);
+  if (f >= 0.5) ++t;
+  if (f <= -0.5) --t;
+  return t;
+}
+
 // Radians to units, half away from zero, clamped to -255..255 (the links keep
 // nine signed bits).
 inline int QuantiseAngle(double radians) {
-  const long q = std::lround(radians * kUnitsPerRadian);
+  const long q = RoundHalfAway(radians * kUnitsPerRadian);
   if (q > kMaxQuantisedAngle) return kMaxQuantisedAngle;
   if (q < -kMaxQuantisedAngle) return -kMaxQuantisedAngle;
   return static_cast<int>(q);

@@ -60,7 +60,7 @@ MatchSummary summarise(const PairSearchResult& found, const MinutiaPair* pairs, 
 MatchList& ScannedWorkingList() { return g_scannedList; }
 MatchList& SearchedWorkingList() { return g_searchedList; }
 
-int MatchFeatureSets(const MatchList& scanned, const MatchList& searched) {
+int MatchFeatureSets(const MatchList& scanned, MatchList& searched) {
   if (scanned.count <= 0 || searched.count <= 0) return -1;
   PairSearchResult& found = g_found;
   FindPairs(scanned, searched, found);

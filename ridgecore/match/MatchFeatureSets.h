@@ -16,8 +16,9 @@ namespace ridgecore {
 int MatchFeatureSets(const tagFDATA* scanned, const tagFDATA* searched);
 
 // The same on lists already prepared with PrepareMatchList, so that a search
-// prepares its probe once.
-int MatchFeatureSets(const MatchList& scanned, const MatchList& searched);
+// prepares its probe once. The searched list gets its neighbour reach indexed
+// on first use (IndexNeighbourReach) and keeps it for later comparisons.
+int MatchFeatureSets(const MatchList& scanned, MatchList& searched);
 
 // The library-wide working lists (one each side), for callers that prepare
 // a side once and compare it many times.

@@ -32,6 +32,7 @@ void UnpackMinutiae(const tagFDATA& record, MatchList& list) {
     m.salience = 0;
     m.neighbourCount = 0;
   }
+  list.reachIndexed = false;
 }
 
 void ComputeCrowding(MatchList& list) {

@@ -10,6 +10,8 @@ namespace ridgecore {
 inline constexpr int kMaxMatchMinutiae = 50;
 inline constexpr int kMaxNeighbourLinks = 50;
 inline constexpr int kMaxKeptNeighbours = 17;
+inline constexpr int kDirectionBins = 16;          // of 32 units each
+inline constexpr int kMaxNeighbourDistance = 145;  // the neighbourhood radius
 
 enum MinutiaType : uint8_t { kRidgeEnding = 1, kBifurcation = 2 };
 
@@ -36,9 +38,22 @@ struct MatchMinutia {
   NeighbourLink neighbours[kMaxNeighbourLinks];  // sorted by distance once selected
 };
 
+// Which kept neighbours of a searched minutia (bit = position in its list) a
+// scanned neighbour can be compared with, so that a local comparison visits
+// only those: by the scanned neighbour's distance (the ones within distance
+// tolerance), and by the bins of its relative direction and orientation (the
+// ones in that bin or the two beside it: a superset of those within tolerance).
+struct NeighbourReach {
+  uint32_t byDistance[kMaxNeighbourDistance + 1];
+  uint32_t byDirectionBin[kDirectionBins];
+  uint32_t byOrientationBin[kDirectionBins];
+};
+
 struct MatchList {
   int count = 0;
+  bool reachIndexed = false;  // reach filled: needed on the searched side
   MatchMinutia minutiae[kMaxMatchMinutiae];
+  NeighbourReach reach[kMaxMatchMinutiae];
 };
 
 }  // namespace ridgecore

@@ -1,24 +1,24 @@
 #include "match/NeighbourSelection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "match/FixedSort.h"
 #include "match/MatchAngles.h"
 #include "match/MatchParams.h"
+#include "match/MatchTables.h"
 
 namespace ridgecore {
 namespace {
 
-NeighbourLink makeLink(const MatchList& list, int own, int other) {
+NeighbourLink makeLink(const MatchList& list, int own, int other, int dx, int dy, const MatchTables& tables) {
   const MatchMinutia& a = list.minutiae[own];
   const MatchMinutia& b = list.minutiae[other];
-  const int dx = b.x - a.x;
-  const int dy = b.y - a.y;
   NeighbourLink link{};
-  link.direction = static_cast<int16_t>(QuantiseAngle(WrapAngle(std::atan2(dy, dx + 0.00001) - a.angle)));
-  link.orientation = static_cast<int16_t>(QuantiseAngle(WrapAngle(double{a.angle} - b.angle)));
-  link.distance = static_cast<uint16_t>(std::lround(std::sqrt(double(dx * dx + dy * dy))) & 0xFF);
+  link.direction = static_cast<int16_t>(QuantiseAngle(WrapAngle(tables.direction(dx, dy) - a.angle)));
+  link.orientation = static_cast<int16_t>(tables.turn(a, b));
+  link.distance = static_cast<uint16_t>(tables.distance(dx * dx + dy * dy));
   link.index = static_cast<uint8_t>(other);
   return link;
 }
@@ -26,27 +26,40 @@ NeighbourLink makeLink(const MatchList& list, int own, int other) {
 void collectNeighbours(MatchList& list, int m) {
   MatchMinutia& own = list.minutiae[m];
   const int radius2 = matchParams().neighbourRadiusSquared;
+  const MatchTables& tables = MatchTables::instance();
   int k = 0;
   for (int j = 0; j < list.count && k < kMaxNeighbourLinks; ++j) {
     if (j == m) continue;
     const int dx = list.minutiae[j].x - own.x;
     const int dy = list.minutiae[j].y - own.y;
-    if (dx * dx + dy * dy <= radius2) own.neighbours[k++] = makeLink(list, m, j);
+    if (dx * dx + dy * dy <= radius2) own.neighbours[k++] = makeLink(list, m, j, dx, dy, tables);
   }
   own.neighbourCount = static_cast<uint8_t>(k);
 }
 
-// Most salient first, cut to the kept number, then nearest first.
+// Most salient first, cut to the kept number, then nearest first. The cut
+// keeps, of equal saliences, those listed first.
 void orderNeighbours(MatchList& list, int m) {
   MatchMinutia& own = list.minutiae[m];
-  const MatchMinutia* all = list.minutiae;
-  StableSort(own.neighbours, own.neighbourCount, [all](const NeighbourLink& a, const NeighbourLink& b) {
-    return all[a.index].salience > all[b.index].salience;
-  });
   const int kept = matchParams().keptNeighbours;
-  if (own.neighbourCount > kept) own.neighbourCount = static_cast<uint8_t>(kept);
-  StableSort(own.neighbours, own.neighbourCount,
-             [](const NeighbourLink& a, const NeighbourLink& b) { return a.distance < b.distance; });
+  NeighbourLink top[kMaxKeptNeighbours];
+  float topSalience[kMaxKeptNeighbours];
+  int n = 0;
+  for (int k = 0; k < own.neighbourCount; ++k) {
+    const float salience = list.minutiae[own.neighbours[k].index].salience;
+    if (n == kept && !(salience > topSalience[n - 1])) continue;
+    int j = n < kept ? n++ : n - 1;
+    while (j > 0 && salience > topSalience[j - 1]) {
+      top[j] = top[j - 1];
+      topSalience[j] = topSalience[j - 1];
+      --j;
+    }
+    top[j] = own.neighbours[k];
+    topSalience[j] = salience;
+  }
+  StableSort(top, n, [](const NeighbourLink& a, const NeighbourLink& b) { return a.distance < b.distance; });
+  std::copy(top, top + n, own.neighbours);
+  own.neighbourCount = static_cast<uint8_t>(n);
 }
 
 }  // namespace
@@ -55,6 +68,7 @@ void ComputeSalience(MatchList& list, int m) {
   MatchMinutia& own = list.minutiae[m];
   const int k = own.neighbourCount;
   if (k == 0) return;
+  const MatchTables& tables = MatchTables::instance();
   const unsigned half = static_cast<unsigned>(k) / 2;
   uint32_t sumD = 0;
   uint32_t sumD2 = 0;
@@ -66,9 +80,8 @@ void ComputeSalience(MatchList& list, int m) {
     const uint32_t d = uint32_t{link.distance} * 32;
     sumD += d;
     sumD2 += d * d;
-    const double phi = link.direction * kRadiansPerUnit;
-    sumSin += std::sin(phi);
-    sumCos += std::cos(phi);
+    sumSin += tables.sinOfUnits(link.direction);
+    sumCos += tables.cosOfUnits(link.direction);
   }
   // Unsigned as the stored sums are: when the rounded mean square falls just
   // below the squared rounded mean the difference wraps and the distance term

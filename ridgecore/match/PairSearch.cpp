@@ -5,7 +5,7 @@
 
 #include "match/CandidateAcceptance.h"
 #include "match/FixedSort.h"
-#include "match/LocalComparison.h"
+#include "match/LocalMatchCache.h"
 #include "match/MatchAngles.h"
 #include "match/MatchParams.h"
 
@@ -17,9 +17,11 @@ bool PassesCoarseTest(const MatchMinutia& s, const MatchMinutia& t) {
          std::fabs(WrapAngle(double{s.angle} - t.angle)) < p.rotationLimit;
 }
 
-void FindPairs(const MatchList& scanned, const MatchList& searched, PairSearchResult& result) {
+void FindPairs(const MatchList& scanned, MatchList& searched, PairSearchResult& result) {
   result = PairSearchResult{};
   const int stopAt = matchParams().scanStopPairs();
+  LocalMatchCache& matches = ComparisonCache();
+  matches.begin(scanned, searched);
   for (int s = 0; s < scanned.count && result.count < stopAt; ++s) {
     ++result.examined;
     const MatchMinutia& ms = scanned.minutiae[s];
@@ -27,8 +29,8 @@ void FindPairs(const MatchList& scanned, const MatchList& searched, PairSearchRe
     LocalMatch best;
     for (int t = 0; t < searched.count; ++t) {
       if (!PassesCoarseTest(ms, searched.minutiae[t])) continue;
-      const LocalMatch local = CompareNeighbourhoods(scanned, s, searched, t);
-      if (!AcceptCandidate(scanned, s, searched, t, local)) continue;
+      if (!AcceptCandidate(matches, s, t)) continue;
+      const LocalMatch& local = matches.match(s, t);
       ++result.passed;
       if (winner < 0 || local.pairs > best.pairs || (local.pairs == best.pairs && local.cost < best.cost)) {
         winner = t;

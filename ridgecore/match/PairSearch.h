@@ -16,7 +16,7 @@ struct PairSearchResult {
 
 // Every scanned minutia in list order seeks its best partner among the
 // searched minutiae, until the stop number of scanned minutiae is paired.
-void FindPairs(const MatchList& scanned, const MatchList& searched, PairSearchResult& result);
+void FindPairs(const MatchList& scanned, MatchList& searched, PairSearchResult& result);
 
 // The coarse test that sends a minutia pair to the local comparison.
 bool PassesCoarseTest(const MatchMinutia& s, const MatchMinutia& t);
