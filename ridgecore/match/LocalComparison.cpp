@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "match/MatchAngles.h"
 #include "match/MatchParams.h"
@@ -28,9 +29,10 @@ void CandidateMatrix::reset(int scanned, int searched) {
   scannedCount = scanned;
   searchedCount = searched;
   total = 0;
-  std::fill(row, row + scanned, 0u);
-  std::fill(scannedCandidates, scannedCandidates + scanned, 0);
-  std::fill(searchedCandidates, searchedCandidates + searched, 0);
+  // Whole arrays: fixed sizes clear in a few stores.
+  std::memset(row, 0, sizeof row);
+  std::memset(scannedCandidates, 0, sizeof scannedCandidates);
+  std::memset(searchedCandidates, 0, sizeof searchedCandidates);
 }
 
 void CandidateMatrix::add(int i, int j, int32_t c) {
@@ -46,17 +48,17 @@ void BuildCandidateMatrix(const MatchList& scanned, int s, const MatchList& sear
   const MatchTables& tables = MatchTables::instance();
   const MatchMinutia& ms = scanned.minutiae[s];
   const MatchMinutia& mt = searched.minutiae[t];
-  const int rho = static_cast<int>(std::lround(WrapAngle(double{ms.angle} - mt.angle) * kUnitsPerRadian));
+  const int rho = static_cast<int>(RoundHalfAway(WrapAngle(double{ms.angle} - mt.angle) * kUnitsPerRadian));
   matrix.reset(ms.neighbourCount, mt.neighbourCount);
   const NeighbourReach* reach = searched.reachIndexed ? &searched.reach[t] : nullptr;
   for (int i = 0; i < ms.neighbourCount; ++i) {
     const NeighbourLink& a = ms.neighbours[i];
-    matrix.scannedDirection[i] = a.direction;
     // Walking t's neighbours nearest first, those too near are passed over and
     // the walk ends at the first too far: what remains are exactly those
     // within distance tolerance, in order.
     uint32_t open = reach ? ReachableNeighbours(*reach, a) : ReachableNeighboursUnindexed(mt, a);
     if (!open) continue;
+    matrix.scannedDirection[i] = a.direction;  // read only for rows that pair
     const MatchMinutia& na = scanned.minutiae[a.index];
     while (open) {
       const int j = std::countr_zero(open);

@@ -16,7 +16,7 @@ struct CandidateMatrix {
   int32_t cost[kMaxKeptNeighbours][kMaxKeptNeighbours];  // read only where the bit is set
   uint8_t scannedCandidates[kMaxKeptNeighbours];         // candidates of scanned neighbour i
   uint8_t searchedCandidates[kMaxKeptNeighbours];        // candidates of searched neighbour j
-  int16_t scannedDirection[kMaxKeptNeighbours];          // relative direction of scanned neighbour i
+  int16_t scannedDirection[kMaxKeptNeighbours];  // relative direction of scanned neighbour i (rows with candidates)
 
   void reset(int scanned, int searched);
   bool isCandidate(int i, int j) const { return (row[i] >> j) & 1u; }

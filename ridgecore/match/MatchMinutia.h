@@ -23,7 +23,7 @@ struct NeighbourLink {
   int16_t orientation;  // own angle minus the neighbour's angle
   uint16_t distance;    // rounded Euclidean distance, modulo 256
   uint8_t index;        // the neighbour's position in its list
-  uint8_t spare;
+  uint8_t bins;         // direction bin << 4 | orientation bin (32 units each), for NeighbourReach
 };
 
 struct MatchMinutia {
@@ -45,8 +45,7 @@ struct MatchMinutia {
 // ones in that bin or the two beside it: a superset of those within tolerance).
 struct NeighbourReach {
   uint32_t byDistance[kMaxNeighbourDistance + 1];
-  uint32_t byDirectionBin[kDirectionBins];
-  uint32_t byOrientationBin[kDirectionBins];
+  uint32_t byBins[kDirectionBins * kDirectionBins];  // indexed by a link's bins
 };
 
 struct MatchList {

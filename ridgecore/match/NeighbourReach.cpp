@@ -62,7 +62,7 @@ void indexDistances(const MatchMinutia& m, NeighbourReach& reach) {
 
 // Each bin with the two beside it: covers every angle within `tolerance` of
 // any angle in the bin while the tolerance is at most a bin wide.
-void indexAngles(const uint32_t* bins, int tolerance, uint32_t* out) {
+void widenBins(const uint32_t* bins, int tolerance, uint32_t* out) {
   for (int b = 0; b < kDirectionBins; ++b) {
     out[b] = tolerance <= kBinUnits
                  ? bins[(b + kDirectionBins - 1) % kDirectionBins] | bins[b] | bins[(b + 1) % kDirectionBins]
@@ -79,8 +79,14 @@ void indexMinutia(const MatchMinutia& m, NeighbourReach& reach) {
     orientations[AngleBin(m.neighbours[j].orientation)] |= 1u << j;
   }
   const MatchParams& p = matchParams();
-  indexAngles(directions, p.relativeDirectionUnits, reach.byDirectionBin);
-  indexAngles(orientations, p.relativeOrientationUnits, reach.byOrientationBin);
+  uint32_t nearDirection[kDirectionBins];
+  uint32_t nearOrientation[kDirectionBins];
+  widenBins(directions, p.relativeDirectionUnits, nearDirection);
+  widenBins(orientations, p.relativeOrientationUnits, nearOrientation);
+  for (int d = 0; d < kDirectionBins; ++d) {
+    for (int o = 0; o < kDirectionBins; ++o)
+      reach.byBins[d * kDirectionBins + o] = nearDirection[d] & nearOrientation[o];
+  }
 }
 
 }  // namespace

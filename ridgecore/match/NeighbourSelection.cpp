@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "match/FixedSort.h"
 #include "match/MatchAngles.h"
 #include "match/MatchParams.h"
 #include "match/MatchTables.h"
+#include "match/NeighbourReach.h"
 
 namespace ridgecore {
 namespace {
@@ -20,6 +22,7 @@ NeighbourLink makeLink(const MatchList& list, int own, int other, int dx, int dy
   link.orientation = static_cast<int16_t>(tables.turn(a, b));
   link.distance = static_cast<uint16_t>(tables.distance(dx * dx + dy * dy));
   link.index = static_cast<uint8_t>(other);
+  link.bins = LinkBins(link.direction, link.orientation);
   return link;
 }
 
@@ -37,27 +40,39 @@ void collectNeighbours(MatchList& list, int m) {
   own.neighbourCount = static_cast<uint8_t>(k);
 }
 
-// Most salient first, cut to the kept number, then nearest first. The cut
-// keeps, of equal saliences, those listed first.
+// A float as an unsigned key in the same order (negative zero taken as zero,
+// as the float comparison takes it).
+uint32_t orderedKey(float v) {
+  v += 0.0f;
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (bits & 0x80000000u) ? ~bits : bits | 0x80000000u;
+}
+
+// Most salient first, cut to the kept number, then nearest first: what a
+// stable sort by salience, the cut and a stable sort by distance give. As a
+// total order (salience, then list position) the kept set is a selection, and
+// the final order is by distance, then salience, then list position: both
+// orders are held as integer keys.
 void orderNeighbours(MatchList& list, int m) {
   MatchMinutia& own = list.minutiae[m];
   const int kept = matchParams().keptNeighbours;
-  NeighbourLink top[kMaxKeptNeighbours];
-  float topSalience[kMaxKeptNeighbours];
-  int n = 0;
-  for (int k = 0; k < own.neighbourCount; ++k) {
-    const float salience = list.minutiae[own.neighbours[k].index].salience;
-    if (n == kept && !(salience > topSalience[n - 1])) continue;
-    int j = n < kept ? n++ : n - 1;
-    while (j > 0 && salience > topSalience[j - 1]) {
-      top[j] = top[j - 1];
-      topSalience[j] = topSalience[j - 1];
-      --j;
-    }
-    top[j] = own.neighbours[k];
-    topSalience[j] = salience;
+  const int k = own.neighbourCount;
+  uint64_t bySalience[kMaxNeighbourLinks];
+  for (int i = 0; i < k; ++i) {
+    const uint32_t lessSalient = ~orderedKey(list.minutiae[own.neighbours[i].index].salience);
+    bySalience[i] = uint64_t{lessSalient} << 8 | uint64_t(i);
   }
-  StableSort(top, n, [](const NeighbourLink& a, const NeighbourLink& b) { return a.distance < b.distance; });
+  const int n = k < kept ? k : kept;
+  if (k > kept) std::nth_element(bySalience, bySalience + kept - 1, bySalience + k);
+  uint64_t byDistance[kMaxKeptNeighbours];
+  for (int i = 0; i < n; ++i) {
+    const int position = int(bySalience[i] & 0xFF);
+    byDistance[i] = uint64_t{own.neighbours[position].distance} << 40 | bySalience[i];
+  }
+  StableSort(byDistance, n, [](uint64_t a, uint64_t b) { return a < b; });
+  NeighbourLink top[kMaxKeptNeighbours];
+  for (int i = 0; i < n; ++i) top[i] = own.neighbours[byDistance[i] & 0xFF];
   std::copy(top, top + n, own.neighbours);
   own.neighbourCount = static_cast<uint8_t>(n);
 }

@@ -8,13 +8,14 @@
 #include "match/LocalMatchCache.h"
 #include "match/MatchAngles.h"
 #include "match/MatchParams.h"
+#include "match/MatchTables.h"
 
 namespace ridgecore {
 
 bool PassesCoarseTest(const MatchMinutia& s, const MatchMinutia& t) {
-  const MatchParams& p = matchParams();
-  return std::abs(s.x - t.x) <= p.coordinateTolerance && std::abs(s.y - t.y) <= p.coordinateTolerance &&
-         std::fabs(WrapAngle(double{s.angle} - t.angle)) < p.rotationLimit;
+  const int tolerance = matchParams().coordinateTolerance;
+  return std::abs(s.x - t.x) <= tolerance && std::abs(s.y - t.y) <= tolerance &&
+         MatchTables::instance().withinRotation(s, t);
 }
 
 void FindPairs(const MatchList& scanned, MatchList& searched, PairSearchResult& result) {

@@ -48,3 +48,20 @@ TEST(MatchTables, ToleranceAndTrigonometry) {
     ASSERT_EQ(tables.cosOfUnits(q), std::cos(q * kRadiansPerUnit));
   }
 }
+
+TEST(MatchTables, RotationTestEqualsTheFormulaForEveryPairOfAngles) {
+  const MatchTables& tables = MatchTables::instance();
+  int mismatches = 0;
+  for (int qa = -255; qa <= 255; ++qa) {
+    for (int qb = -255; qb <= 255; ++qb) {
+      MatchMinutia a{};
+      MatchMinutia b{};
+      a.qangle = int16_t(qa);
+      b.qangle = int16_t(qb);
+      a.angle = float(qa * kRadiansPerUnit);
+      b.angle = float(qb * kRadiansPerUnit);
+      mismatches += tables.withinRotation(a, b) != (std::fabs(WrapAngle(double{a.angle} - b.angle)) < 0.8);
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
