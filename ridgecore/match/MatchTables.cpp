@@ -34,7 +34,10 @@ MatchTables::MatchTables() {
     withinRotation_[d + kMaxDifference] = exactWithinRotation(a, b);  // far from the limit at half a turn
   }
   const double factor = matchParams().distanceFactor1024;
-  for (int d = 0; d < 256; ++d) tolerance_[d] = int32_t(d * factor + 3072);
+  for (int d = 0; d < 256; ++d) {
+    tolerance_[d] = int32_t(d * factor + 3072);
+    third_[d] = d / 3.0;
+  }
   for (int q = -kMaxQuantised; q <= kMaxQuantised; ++q) {
     sin_[q + kMaxQuantised] = std::sin(q * kRadiansPerUnit);
     cos_[q + kMaxQuantised] = std::cos(q * kRadiansPerUnit);

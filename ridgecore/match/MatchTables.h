@@ -39,6 +39,8 @@ class MatchTables {
   }
   // trunc(d x 245.76 + 3072): how far two neighbour distances may differ, in 1/1024 pixels.
   int distanceTolerance(int d) const { return tolerance_[d & 0xFF]; }
+  // distance / 3.0, the distance term of the salience.
+  double thirdOf(int distance) const { return third_[distance & 0xFF]; }
   double sinOfUnits(int q) const { return sin_[q + kMaxQuantised]; }
   double cosOfUnits(int q) const { return cos_[q + kMaxQuantised]; }
 
@@ -59,6 +61,7 @@ class MatchTables {
   int16_t turnByDifference_[2 * kMaxDifference + 1];
   bool withinRotation_[2 * kMaxDifference + 1];
   int32_t tolerance_[256];
+  double third_[256];
   double sin_[2 * kMaxQuantised + 1];
   double cos_[2 * kMaxQuantised + 1];
   uint8_t distance_[kMaxSquared + 1];

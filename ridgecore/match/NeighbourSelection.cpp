@@ -118,7 +118,7 @@ void ComputeSalience(MatchList& list, int m) {
     const long d = long{link.distance} * 32;
     other.salience = static_cast<float>(std::fabs(phi - meanPhi) * 2 / (spreadPhi + 0.00001) +
                                         double(std::labs(d - long{meanD})) * 6 / (spreadD + 0.00001) -
-                                        link.distance / 3.0 + 0.6 * other.crowding);
+                                        tables.thirdOf(link.distance) + 0.6 * other.crowding);
   }
 }
 

@@ -55,7 +55,10 @@ TEST(MatchTables, DirectionsAndDistancesEqualTheFormulaWithinTheNeighbourhood) {
 
 TEST(MatchTables, ToleranceAndTrigonometry) {
   const MatchTables& tables = MatchTables::instance();
-  for (int d = 0; d < 256; ++d) ASSERT_EQ(tables.distanceTolerance(d), int(d * 245.76 + 3072)) << d;
+  for (int d = 0; d < 256; ++d) {
+    ASSERT_EQ(tables.distanceTolerance(d), int(d * 245.76 + 3072)) << d;
+    ASSERT_EQ(tables.thirdOf(d), d / 3.0) << d;
+  }
   for (int q = -255; q <= 255; ++q) {
     ASSERT_EQ(tables.sinOfUnits(q), std::sin(q * kRadiansPerUnit));
     ASSERT_EQ(tables.cosOfUnits(q), std::cos(q * kRadiansPerUnit));
