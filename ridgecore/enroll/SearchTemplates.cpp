@@ -19,9 +19,14 @@ const tagENROLL& templateAt(const unsigned char* buffer, int i, int dataSize, in
 }  // namespace
 
 int SearchTemplates(const tagFDATA& probe, const unsigned char* buffer, int count, int dataSize, int headerSize,
-                    int* index, int* score) {
+                    int* indexOut, int* scoreOut) {
+  int unusedIndex = 0;
+  int unusedScore = 0;
+  int* index = indexOut ? indexOut : &unusedIndex;
+  int* score = scoreOut ? scoreOut : &unusedScore;
   *index = -1;
   *score = 0;
+  if (!buffer && count > 0) return kSearchBadTemplate;  // no template where the first should be
   MatchList& searched = SearchedWorkingList();
   PrepareMatchList(probe, searched);
   MatchList& scanned = ScannedWorkingList();

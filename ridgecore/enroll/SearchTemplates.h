@@ -18,8 +18,10 @@ inline constexpr int kMatchingPairs = 12;      // a comparison with more than 11
 // holds the raw count of the last comparison; on return it is 100 (match) or
 // 0, and *index the matching template or -1. The caller has checked the
 // arguments (count 0..60, dataSize > 0, headerSize >= 0, probe valid); a
-// count of 0 or less finds nothing. Slot flags and security levels are not
-// read. Returns kSearchMatched, kSearchBadTemplate or kSearchNoMatch.
+// count of 0 or less finds nothing; a null buffer with templates to search is
+// kSearchBadTemplate, and null outputs are allowed. Slot flags and security
+// levels are not read. Returns kSearchMatched, kSearchBadTemplate or
+// kSearchNoMatch.
 int SearchTemplates(const tagFDATA& probe, const unsigned char* buffer, int count, int dataSize, int headerSize,
                     int* index, int* score);
 

@@ -126,6 +126,13 @@ TEST(TemplateSearch, EmptyListsAndEmptyProbesFindNothing) {
   const Outcome noMinutiae = search(list, MakeRecord({}));
   EXPECT_EQ(noMinutiae.code, kSearchNoMatch);
   EXPECT_EQ(noMinutiae.score, 0);
+  // No buffer at all: refused, not read.
+  int index = 7;
+  int score = 7;
+  EXPECT_EQ(SearchTemplates(probe, nullptr, 2, kRecordSize, kTemplateOffset, &index, &score), kSearchBadTemplate);
+  EXPECT_EQ(index, -1);
+  EXPECT_EQ(score, 0);
+  EXPECT_EQ(SearchTemplates(probe, nullptr, 0, kRecordSize, kTemplateOffset, nullptr, nullptr), kSearchNoMatch);
   // A template slot that is empty (all zero) simply never matches; the flags are not read.
   tagENROLL sparse = MakeTemplate(MakeRecord({}), MakeRecord({}), MakeRecord(kTwelve));
   sparse.flags[2] = 0;
