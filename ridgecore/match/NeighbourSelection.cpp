@@ -71,9 +71,9 @@ void orderNeighbours(MatchList& list, int m) {
     byDistance[i] = uint64_t{own.neighbours[position].distance} << 40 | bySalience[i];
   }
   StableSort(byDistance, n, [](uint64_t a, uint64_t b) { return a < b; });
-  NeighbourLink top[kMaxKeptNeighbours];
+  NeighbourLink top[kMaxKeptNeighbours] = {};
   for (int i = 0; i < n; ++i) top[i] = own.neighbours[byDistance[i] & 0xFF];
-  std::copy(top, top + n, own.neighbours);
+  std::memcpy(own.neighbours, top, sizeof top);  // fixed size, no string copy; entries past n are unused
   own.neighbourCount = static_cast<uint8_t>(n);
 }
 
