@@ -31,6 +31,7 @@ void CandidateMatrix::reset(int scanned, int searched) {
   total = 0;
   // Whole arrays: fixed sizes clear in a few stores.
   std::memset(row, 0, sizeof row);
+  std::memset(column, 0, sizeof column);
   std::memset(scannedCandidates, 0, sizeof scannedCandidates);
   std::memset(searchedCandidates, 0, sizeof searchedCandidates);
 }
@@ -38,6 +39,7 @@ void CandidateMatrix::reset(int scanned, int searched) {
 void CandidateMatrix::add(int i, int j, int32_t c) {
   cost[i][j] = c;
   row[i] |= 1u << j;
+  column[j] |= 1u << i;
   ++scannedCandidates[i];
   ++searchedCandidates[j];
   ++total;

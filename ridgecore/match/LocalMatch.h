@@ -13,6 +13,7 @@ struct CandidateMatrix {
   int searchedCount = 0;                                 // neighbours of t
   int total = 0;                                         // kept candidates
   uint32_t row[kMaxKeptNeighbours];                      // bit j: (i, j) is a candidate
+  uint32_t column[kMaxKeptNeighbours];                   // bit i: (i, j) is a candidate
   int32_t cost[kMaxKeptNeighbours][kMaxKeptNeighbours];  // read only where the bit is set
   uint8_t scannedCandidates[kMaxKeptNeighbours];         // candidates of scanned neighbour i
   uint8_t searchedCandidates[kMaxKeptNeighbours];        // candidates of searched neighbour j

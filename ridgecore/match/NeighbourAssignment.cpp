@@ -1,5 +1,7 @@
 #include "match/NeighbourAssignment.h"
 
+#include <bit>
+
 #include "match/MatchParams.h"
 
 namespace ridgecore {
@@ -9,16 +11,18 @@ constexpr int kSectorUnits = 64;
 constexpr int kSpreadSteps = 12;
 constexpr int kWholeCircleRun = 9;
 
+// Positions as bit masks (bit = neighbour position): the candidates of a
+// scanned neighbour are a row, the scanned neighbours that want a searched
+// one a column, and the walks below visit set bits in ascending order.
+uint32_t after(int position) { return ~0u << (position + 1); }
+
 class Assignment {
  public:
-  Assignment(const CandidateMatrix& matrix, LocalMatch& result) : m_(matrix), result_(result) {
-    for (int i = 0; i < m_.scannedCount; ++i) handedOver_[i] = false;
-    for (int j = 0; j < m_.searchedCount; ++j) used_[j] = false;
-  }
+  Assignment(const CandidateMatrix& matrix, LocalMatch& result) : m_(matrix), result_(result) {}
 
   void run() {
     for (int i = 0; i < m_.scannedCount; ++i) {
-      if (!handedOver_[i]) assignScanned(i);
+      if (!(handedOver_ >> i & 1u)) assignScanned(i);
     }
     result_.pairs = result_.assigned;
     result_.cost = result_.assigned ? float(double(costSum_) / result_.assigned / kCostScale) : 0.0f;
@@ -31,9 +35,16 @@ class Assignment {
   int32_t cost(int i, int j) const { return m_.cost[i][j]; }
   bool onlyChoiceOf(int i) const { return countOf(i) == 1; }
   bool onlyChoiceFor(int j) const { return countFor(j) == 1; }
+  bool isUsed(int j) const { return used_ >> j & 1u; }
+
+  static int takeLowest(uint32_t& bits) {
+    const int position = std::countr_zero(bits);
+    bits &= bits - 1;
+    return position;
+  }
 
   void pair(int i, int j) {
-    used_[j] = true;
+    used_ |= 1u << j;
     costSum_ += cost(i, j);
     sectors_ |= uint8_t(1u << DirectionSector(m_.scannedDirection[i]));
     result_.scannedNeighbour[result_.assigned] = uint8_t(i);
@@ -42,13 +53,14 @@ class Assignment {
   }
 
   void handOver(int i, int j) {
-    handedOver_[i] = true;
+    handedOver_ |= 1u << i;
     pair(i, j);
   }
 
   void assignScanned(int i) {
-    for (int j = 0; j < m_.searchedCount; ++j) {
-      if (!m_.isCandidate(i, j) || used_[j]) continue;
+    for (uint32_t open = m_.row[i] & ~used_; open;) {
+      const int j = takeLowest(open);
+      if (isUsed(j)) continue;
       if (onlyChoiceOf(i) && onlyChoiceFor(j)) {
         pair(i, j);
       } else if (onlyChoiceOf(i)) {
@@ -69,9 +81,8 @@ class Assignment {
   int dependantsOf(int i, int j, int* found) const {
     int n = 0;
     int looked = 0;
-    for (int k = i + 1; k < m_.scannedCount && looked < countFor(j) - 1; ++k) {
-      if (!m_.isCandidate(k, j)) continue;
-      ++looked;
+    for (uint32_t later = m_.column[j] & after(i); later && looked < countFor(j) - 1; ++looked) {
+      const int k = takeLowest(later);
       if (onlyChoiceOf(k)) found[n++] = k;
     }
     return n;
@@ -80,9 +91,9 @@ class Assignment {
   // i's candidates after j, at most count(i) - 1 of them.
   int laterCandidates(int i, int j, bool skipUsed, int* found) const {
     int n = 0;
-    for (int k = j + 1; k < m_.searchedCount && n < countOf(i) - 1; ++k) {
-      if (m_.isCandidate(i, k) && !(skipUsed && used_[k])) found[n++] = k;
-    }
+    uint32_t later = m_.row[i] & after(j);
+    if (skipUsed) later &= ~used_;
+    while (later && n < countOf(i) - 1) found[n++] = takeLowest(later);
     return n;
   }
 
@@ -139,8 +150,8 @@ class Assignment {
 
   const CandidateMatrix& m_;
   LocalMatch& result_;
-  bool handedOver_[kMaxKeptNeighbours];
-  bool used_[kMaxKeptNeighbours];
+  uint32_t handedOver_ = 0;  // scanned neighbours given a partner by a hand-over
+  uint32_t used_ = 0;        // searched neighbours taken
   int64_t costSum_ = 0;
   uint8_t sectors_ = 0;
 };

@@ -28,6 +28,26 @@ double pointAngle(int fromX, int fromY, int toX, int toY) {
 double scannedDistance(const PairPoint& a, const PairPoint& b) { return std::hypot(a.sx - b.sx, a.sy - b.sy); }
 double searchedDistance(const PairPoint& a, const PairPoint& b) { return std::hypot(a.tx - b.tx, a.ty - b.ty); }
 
+// The direction of every step p[i] -> p[i + 1] of a walk on both sides, each
+// computed once: consecutive turns share a step.
+class WalkSteps {
+ public:
+  WalkSteps(const PairPoint* p, int n) {
+    for (int i = 0; i + 1 < n; ++i) {
+      scanned_[i] = pointAngle(p[i].sx, p[i].sy, p[i + 1].sx, p[i + 1].sy);
+      searched_[i] = pointAngle(p[i].tx, p[i].ty, p[i + 1].tx, p[i + 1].ty);
+    }
+  }
+  // TurnDifference(p[i - 1], p[i], p[i + 1]).
+  double turn(int i) const {
+    return WrapAngle(WrapAngle(scanned_[i - 1] - scanned_[i]) - WrapAngle(searched_[i - 1] - searched_[i]));
+  }
+
+ private:
+  double scanned_[kMaxGeometryPairs];
+  double searched_[kMaxGeometryPairs];
+};
+
 struct WalkSums {
   double length2 = 0;
   double turn2 = 0;
@@ -50,6 +70,7 @@ int outlierLimit(int count) { return std::min(kMaxOutliers, std::max(1, int(std:
 WalkSums firstWalk(const PairPoint* p, int n, PairGeometry& out) {
   WalkSums sums;
   const int limit = outlierLimit(n);
+  const WalkSteps steps(p, n);
   double largest = -1;
   for (int i = 1; i < n; ++i) {
     const double e = LengthDifference(p[i - 1], p[i]);
@@ -59,7 +80,7 @@ WalkSums firstWalk(const PairPoint* p, int n, PairGeometry& out) {
       out.largestGap = i - 1;
     }
     if (i > n - 2) continue;
-    const double t = TurnDifference(p[i - 1], p[i], p[i + 1]);
+    const double t = steps.turn(i);
     sums.turn2 += t * t;
     if (std::cos(t) >= kTurnBlameCos) continue;
     const int blamed = blameForTurn(p, i, out.reference);
@@ -75,11 +96,12 @@ bool isOutlier(const PairGeometry& g, int position) {
 
 WalkSums secondWalk(const PairPoint* p, int n) {
   WalkSums sums;
+  const WalkSteps steps(p, n);
   for (int i = 1; i < n; ++i) {
     const double e = LengthDifference(p[i - 1], p[i]);
     sums.length2 += e * e;
     if (i > n - 2) continue;
-    const double t = TurnDifference(p[i - 1], p[i], p[i + 1]);
+    const double t = steps.turn(i);
     sums.turn2 += t * t;
     const double ae = std::fabs(e);
     const double at = std::fabs(t);
