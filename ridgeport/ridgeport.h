@@ -4,7 +4,9 @@
  * Every function returns 1 when it did its job and 0 on failure, and takes a
  * caller's message buffer and an error code as its last two arguments: on
  * success the message is "Veradynics" and the code 0; on failure a text and a
- * negative code. Message buffers must hold at least 256 bytes.
+ * negative code. Message buffers must hold at least 256 bytes; a null message
+ * or error pointer is not written, a null image or output buffer is refused
+ * with code -1.
  *
  * The library is not reentrant: callers serialise all calls. Only one program
  * at a time uses the sensor (a lock in the runtime folder keeps others off).

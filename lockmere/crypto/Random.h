@@ -4,8 +4,8 @@
 
 namespace crypto {
 
-// Fills out with bytes from the operating system's generator. False only when
-// the generator cannot deliver (then out is zeroed).
+// Fills out with bytes from the operating system's generator (getrandom).
+// False only when the kernel cannot deliver (then out is zeroed).
 bool randomBytes(unsigned char* out, std::size_t n);
 
 }  // namespace crypto

@@ -41,3 +41,19 @@ TEST(Cp949, EmptyAndLongInput) {
   EXPECT_EQ(bytes->size(), 10000u);
   EXPECT_EQ(*cp949::toUtf8(*bytes), many);
 }
+
+TEST(Cp949, NulBytesInFixedFieldsSurviveBothWays) {
+  // Key blocks and records hold an ID followed by NUL padding.
+  const std::string field("홍길동\0\0x", 12);
+  auto bytes = cp949::fromUtf8(field);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, std::string("\xC8\xAB\xB1\xE6\xB5\xBF\0\0x", 9));
+  EXPECT_EQ(*cp949::toUtf8(*bytes), field);
+}
+
+TEST(Cp949, AnErrorAfterValidTextGivesNoPartialResult) {
+  EXPECT_FALSE(cp949::fromUtf8("홍길동\xFF"));
+  EXPECT_FALSE(cp949::fromUtf8("홍길동😀"));
+  EXPECT_FALSE(cp949::toUtf8("\xC8\xAB\xB1"));  // the last character is cut
+  EXPECT_FALSE(cp949::toUtf8("ab\x80"));
+}
