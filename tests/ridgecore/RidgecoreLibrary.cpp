@@ -14,14 +14,11 @@ RidgecoreLibrary& RidgecoreLibrary::get() {
   return library;
 }
 
-// Lazy binding: the two capture imports of Ridgeport resolve only when a
-// capturing export runs, so the other exports are usable whatever
-// libRidgeport.so holds.
+// Every import resolved at once, as a missing one would show.
 RidgecoreLibrary::RidgecoreLibrary() {
   const std::string path = testenv::binDir() + "/libRidgecore.so";
-  handle_ = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
+  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle_) throw std::runtime_error(std::string("cannot load ") + path + ": " + ::dlerror());
-  ridgeport_ = ::dlopen((testenv::binDir() + "/libRidgeport.so").c_str(), RTLD_LAZY | RTLD_NOLOAD);
 #define RIDGECORE_EXPORT(name) name = reinterpret_cast<decltype(name)>(symbol(#name));
   RIDGECORE_PLAIN_EXPORTS(RIDGECORE_EXPORT)
 #undef RIDGECORE_EXPORT
@@ -36,7 +33,5 @@ void* RidgecoreLibrary::symbol(const char* name) const {
   if (!s) throw std::runtime_error(std::string("libRidgecore.so does not export ") + name);
   return s;
 }
-
-bool RidgecoreLibrary::ridgeportDefines(const char* name) const { return ridgeport_ && ::dlsym(ridgeport_, name); }
 
 }  // namespace ridgecoretest

@@ -40,8 +40,6 @@ class RidgecoreLibrary {
   static RidgecoreLibrary& get();
 
   void* symbol(const char* name) const;
-  // Whether libRidgeport.so (loaded with it) defines `name`.
-  bool ridgeportDefines(const char* name) const;
 
 #define RIDGECORE_EXPORT(name) decltype(&::name) name = nullptr;
   RIDGECORE_PLAIN_EXPORTS(RIDGECORE_EXPORT)
@@ -56,7 +54,6 @@ class RidgecoreLibrary {
  private:
   RidgecoreLibrary();
   void* handle_ = nullptr;
-  void* ridgeport_ = nullptr;
 };
 
 inline RidgecoreLibrary& lib() { return RidgecoreLibrary::get(); }
