@@ -56,14 +56,21 @@ void buildFilter(ExtractionTables& t) {
 // Taps of one direction that land on the same pixel share one offset with
 // the sum of their weights: the same integer sum with fewer products.
 void mergeFilterTaps(ExtractionTables& t) {
+  constexpr int kReach = 9, kSpan = 2 * kReach + 1;  // no tap lies farther than 9 rows or columns away
   for (int d = 0; d < 64; ++d) {
+    int slotOf[kSpan * kSpan];
+    for (int& s : slotOf) s = -1;
     int count = 0;
     int weights[ExtractionTables::kPeriods][ExtractionTables::kMergedTaps] = {};
     for (int tap = 0; tap < ExtractionTables::kTaps; ++tap) {
       const int offset = t.filterOffset[d][tap];
-      int slot = 0;
-      while (slot < count && t.mergedOffset[d][slot] != offset) ++slot;
-      if (slot == count) t.mergedOffset[d][count++] = offset;
+      const int row = (offset + kReach * kImageSide + kReach) / kImageSide - kReach;
+      const int col = offset - row * kImageSide;
+      int& slot = slotOf[(row + kReach) * kSpan + col + kReach];
+      if (slot < 0) {
+        slot = count;
+        t.mergedOffset[d][count++] = offset;
+      }
       for (int p = 0; p < ExtractionTables::kPeriods; ++p) weights[p][slot] += t.filterWeight[p][tap];
     }
     if (count % 2) t.mergedOffset[d][count++] = 0;  // a zero-weight partner

@@ -34,6 +34,13 @@ TEST_P(RealFingerprints, ExtractOrFailOnlyThroughTheQualityGate) {
     EXPECT_EQ(call.error, 0);
     EXPECT_GE(first.count, 1);
     EXPECT_LE(first.count, 50);
+    for (int k = 0; k < first.count; ++k) {
+      // Pixels 15..284 (blocks 3..56): never in the outer block rings.
+      EXPECT_GE(first.minutiae[k].x, 7);
+      EXPECT_LE(first.minutiae[k].x, 142);
+      EXPECT_GE(first.minutiae[k].y, 7);
+      EXPECT_LE(first.minutiae[k].y, 142);
+    }
     if (first.count < 10) {
       ++fewerThanTen;
       sparse += " " + image.name + ":" + std::to_string(first.count);
