@@ -123,8 +123,8 @@ void StagePictures::addMinutiae(const tagFDATA& record) {
   painter.setRenderHint(QPainter::Antialiasing);
   if (!skeleton_.empty()) {
     for (int p = 0; p < kImagePixels; ++p) {
-      if (skeleton_[p] == kRidge)
-        picture.setPixel((p % kImageSide) * kScale, (p / kImageSide) * kScale, qRgb(0, 150, 0));
+      if (skeleton_[p] != kRidge) continue;
+      painter.fillRect((p % kImageSide) * kScale, (p / kImageSide) * kScale, kScale, kScale, QColor(0, 170, 0));
     }
   }
   for (int k = 0; k < record.count; ++k) {
