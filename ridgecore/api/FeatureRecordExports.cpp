@@ -50,7 +50,8 @@ int VD_CompareFData1to1(tagFDATA* pFirst, tagFDATA* pSecond, int* score, char* m
   if (!hasFDataMark(*pFirst) || !hasFDataMark(*pSecond)) {
     return reply.fail(kBadRecord, tag, "Contaminated or Wrong FDATA!!!");
   }
-  const std::optional<int> pairs = matcher::matchRecords(*pFirst, *pSecond);
+  // The second record is the stored side: the scanned list.
+  const std::optional<int> pairs = matcher::matchRecords(*pSecond, *pFirst);
   if (!pairs) return reply.notAvailable(tag);
   *score = *pairs >= 12 ? 100 : 0;
   return reply.succeed();
