@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
 #include "lockmere/bio/NimbraThread.h"
+#include "platform/Library.h"
 #include "tests/support/TestEnv.h"
 
 namespace bio::test {
@@ -51,6 +53,20 @@ std::string libraryFolder(const std::vector<std::pair<std::string, std::string>>
 
 ridgeport::sim::GreyImage sampleFinger(const std::string& name, const std::string& set) {
   return ridgeport::sim::GreyImage::loadPgm(testenv::fingerprintsDir() + "/" + set + "/" + name + ".pgm");
+}
+
+std::string missingMatcher() {
+  platform::Library core("Ridgecore.dll");
+  if (!core.load()) return core.errorString();
+  auto compare = core.resolve<decltype(&::VD_CompareFData1to1)>("VD_CompareFData1to1");
+  if (!compare) return "no VD_CompareFData1to1";
+  // Two valid records without minutiae: a matcher answers "no match".
+  tagFDATA first{}, second{};
+  for (tagFDATA* r : {&first, &second}) std::memcpy(r->mark, "1040DV", sizeof r->mark);
+  char message[256] = "";
+  int score = 0, error = 0;
+  if (compare(&first, &second, &score, message, &error) == 1) return {};
+  return "VD_CompareFData1to1: " + std::to_string(error) + " \"" + message + "\"";
 }
 
 int Calls::count(const std::string& prefix) const {

@@ -97,6 +97,7 @@ TEST_F(WorkflowTest, StartsRefuseWrongArgumentsWithoutTouchingTheSensor) {
 
 TEST_F(WorkflowTest, EnrollsThreeRealImpressions) {
   SKIP_WITHOUT_EXPORT(sdk_, "VD_Enroll");
+  SKIP_WITHOUT_MATCHER();
   auto util = makeUtil();
   tagENROLL enroll;
   Calls calls;
@@ -124,6 +125,7 @@ TEST_F(WorkflowTest, EnrollsThreeRealImpressions) {
 TEST_F(WorkflowTest, NoFingerGivesMinus7UntilAFingerArrivesThenTheMatchingIndex) {
   SKIP_WITHOUT_EXPORT(sdk_, "VD_Enroll");
   SKIP_WITHOUT_EXPORT(sdk_, "VD_Compare");
+  SKIP_WITHOUT_MATCHER();
   auto util = makeUtil();
   tagENROLL first, second;
   Calls enrollCalls;
@@ -238,13 +240,17 @@ TEST_F(WorkflowTest, EnrollmentAbsorbsAHundredFailedTransfers) {
   auto util = makeUtil();
   tagENROLL enroll{};
   Calls calls;
+  Preview preview{};
   int error = 1;
-  ASSERT_EQ(util->EnrollStart(1, &enroll, nullptr, onEnrolled(calls), onEnrollError(calls), &error), 1)
+  ASSERT_EQ(util->EnrollStart(1, &enroll, preview.data(), onEnrolled(calls), onEnrollError(calls), &error), 1)
       << util->errorString().toStdString();
   ASSERT_TRUE(waitUntil([&] { return !calls.events.empty(); }));
   EXPECT_EQ(calls.events, std::vector<std::string>{"enrolled 1"});
   EXPECT_EQ(requestCount(0, Kind::Vendor, true), 100);
+  // The template and the preview reached the caller's buffers.
   EXPECT_EQ(enroll.flags[0], 1);
+  EXPECT_GT(enroll.slot[0].count, 0);
+  EXPECT_LT(previewDifference(preview, "101_1"), 4.0);
 }
 
 TEST_F(WorkflowTest, EnrollmentEndsAtTheHundredAndFirstFailedTransfer) {
