@@ -4,12 +4,21 @@
 
 namespace platform {
 
-Registry::Registry(Scope scope, OpenMode mode) : Registry(filePath(scope), mode) {}
+namespace {
+
+RegistryStore::Mode storeMode(Registry::OpenMode mode) {
+  return mode == Registry::OpenMode::ReadOnly ? RegistryStore::Mode::ReadOnly : RegistryStore::Mode::ReadWrite;
+}
+
+}  // namespace
+
+Registry::Registry(Scope scope, OpenMode mode)
+    : store_(std::make_shared<RegistryStore>(
+          filePath(scope), storeMode(mode),
+          scope == LocalMachine ? RegistryStore::Readers::Everyone : RegistryStore::Readers::Owner)) {}
 
 Registry::Registry(std::string filePath, OpenMode mode)
-    : store_(std::make_shared<RegistryStore>(std::move(filePath), mode == OpenMode::ReadOnly
-                                                                      ? RegistryStore::Mode::ReadOnly
-                                                                      : RegistryStore::Mode::ReadWrite)) {}
+    : store_(std::make_shared<RegistryStore>(std::move(filePath), storeMode(mode))) {}
 
 std::string Registry::filePath(Scope scope) {
   return (scope == CurrentUser ? paths::userDir() : paths::machineDir()) + "/registry.sqlite";

@@ -135,7 +135,10 @@ class RegistryStore::Transaction {
   bool begun_ = false;
 };
 
-RegistryStore::RegistryStore(std::string path, Mode mode) : path_(std::move(path)), mode_(mode) { open(); }
+RegistryStore::RegistryStore(std::string path, Mode mode, Readers readers)
+    : path_(std::move(path)), mode_(mode), readers_(readers) {
+  open();
+}
 
 RegistryStore::~RegistryStore() {
   for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
@@ -158,18 +161,23 @@ void RegistryStore::open() {
     return;
   }
   if (!exists) {
-    // Create the file ourselves: SQLite would give it 0644.
+    // Create the file ourselves, so that its mode does not depend on the umask.
+    const bool everyone = readers_ == Readers::Everyone;
     std::string folder = folderOf(path_);
-    if (!paths::makeDirs(folder, 0700)) {
+    if (!paths::makeDirs(folder, everyone ? 0755 : 0700)) {
       openResult_ = failed("cannot create the folder " + folder + ": " + std::strerror(errno));
       return;
     }
-    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const mode_t fileMode = everyone ? 0644 : 0600;
+    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, fileMode);
     if (fd < 0 && errno != EEXIST) {
       openResult_ = failed("cannot create " + path_ + ": " + std::strerror(errno));
       return;
     }
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) {
+      ::fchmod(fd, fileMode);
+      ::close(fd);
+    }
   }
   int flags = (mode_ == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {

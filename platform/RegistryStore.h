@@ -31,7 +31,11 @@ class RegistryStore {
     std::string data;
   };
 
-  RegistryStore(std::string path, Mode mode);
+  // Who may read a file this store creates: the machine scope is read by every
+  // user's program (it holds no secrets and only its installer writes it).
+  enum class Readers { Owner, Everyone };
+
+  RegistryStore(std::string path, Mode mode, Readers readers = Readers::Owner);
   ~RegistryStore();
   RegistryStore(const RegistryStore&) = delete;
   RegistryStore& operator=(const RegistryStore&) = delete;
@@ -77,6 +81,7 @@ class RegistryStore {
 
   std::string path_;
   Mode mode_;
+  Readers readers_;
   sqlite3* db_ = nullptr;
   bool empty_ = false;  // read-only and the file does not exist (yet): a registry with no keys
   bool writable_ = false;

@@ -290,8 +290,9 @@ TEST(Registry, ScopesAreSeparateFilesCreatedPrivate) {
   }
   EXPECT_EQ(modeOf(home + "/registry.sqlite"), 0600u);
   EXPECT_EQ(modeOf(home), 0700u);
-  EXPECT_EQ(modeOf(home + "/machine"), 0700u);
-  EXPECT_EQ(modeOf(home + "/machine/registry.sqlite"), 0600u);
+  // The machine scope is written by an installer and read by every user's program.
+  EXPECT_EQ(modeOf(home + "/machine"), 0755u);
+  EXPECT_EQ(modeOf(home + "/machine/registry.sqlite"), 0644u);
   // Another object, as another program would open it, sees what was stored.
   Registry again(Registry::CurrentUser);
   EXPECT_EQ(again.openKey("\\Software\\Veradynics\\Lockmere").value().readString("LastLoginID").value(), "alice");
