@@ -1,0 +1,240 @@
+#include "fast/FastProbe.h"
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+
+#include "fast/FastForm.h"
+#include "fast/FastNeighbourhood.h"
+#include "fast/FastParams.h"
+#include "match/FixedSort.h"
+
+namespace ridgecore {
+namespace {
+
+constexpr int kLanes = 8;  // columns counted at once: a chunk
+constexpr int kChunks = FastProbe::kColumns / kLanes;
+
+using Lanes = uint32_t __attribute__((vector_size(kLanes * sizeof(uint32_t))));
+
+// a's neighbours as offsets of rows of the three tables; a run of equal
+// neighbours is taken once, weighed by its number.
+struct RowSet {
+  uint32_t rows[kFastNeighbourSlots][3];
+  uint32_t copies[kFastNeighbourSlots];
+  int distinct;
+};
+
+// Bit l of a lane mask for every lane l at least least.
+[[gnu::always_inline]] inline uint32_t lanesAtLeast(Lanes count, uint32_t least) {
+  const Lanes enough = (count >= least) & 1u;
+  uint32_t bits = 0;
+  for (int l = 0; l < kLanes; ++l) bits |= enough[l] << l;
+  return bits;
+}
+
+// For the Chunks chunks from first on, bit 8 c + l for every lane l of chunk
+// c where at least least of a's neighbours meet a neighbour of that
+// column's minutia.
+template <int Chunks>
+[[gnu::always_inline]] inline uint64_t meetingRun(const uint32_t* tables, const RowSet& set, int first,
+                                                  uint32_t least) {
+  Lanes count[Chunks] = {};
+  const size_t base = size_t(first) * kLanes;
+  for (int k = 0; k < set.distinct; ++k) {
+    const uint32_t* d = tables + set.rows[k][0] + base;
+    const uint32_t* r = tables + set.rows[k][1] + base;
+    const uint32_t* o = tables + set.rows[k][2] + base;
+    for (int c = 0; c < Chunks; ++c) {
+      Lanes vd, vr, vo;
+      __builtin_memcpy(&vd, d + c * kLanes, sizeof vd);
+      __builtin_memcpy(&vr, r + c * kLanes, sizeof vr);
+      __builtin_memcpy(&vo, o + c * kLanes, sizeof vo);
+      count[c] += ((vd & vr & vo) != 0) & set.copies[k];  // != gives all ones or zero per lane
+    }
+  }
+  uint64_t lanes = 0;
+  for (int c = 0; c < Chunks; ++c) lanes |= uint64_t(lanesAtLeast(count[c], least)) << ((first + c) * kLanes);
+  return lanes;
+}
+
+// The same for the chunks first..last, in runs of at most three.
+[[gnu::always_inline]] inline uint64_t meetingLanes(const uint32_t* tables, const RowSet& set, int first, int last,
+                                                    uint32_t least) {
+  uint64_t lanes = 0;
+  for (; last - first >= 2; first += 3) lanes |= meetingRun<3>(tables, set, first, least);
+  if (last - first == 1) return lanes | meetingRun<2>(tables, set, first, least);
+  if (last == first) return lanes | meetingRun<1>(tables, set, first, least);
+  return lanes;
+}
+
+[[gnu::target("avx2")]] uint64_t meetingLanesAvx2(const uint32_t* tables, const RowSet& set, int first, int last,
+                                                  uint32_t least) {
+  return meetingLanes(tables, set, first, last, least);
+}
+uint64_t meetingLanesBase(const uint32_t* tables, const RowSet& set, int first, int last, uint32_t least) {
+  return meetingLanes(tables, set, first, last, least);
+}
+
+using MeetingLanes = uint64_t (*)(const uint32_t*, const RowSet&, int, int, uint32_t);
+
+MeetingLanes chooseMeetingLanes() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") ? meetingLanesAvx2 : meetingLanesBase;
+}
+
+const MeetingLanes kMeetingLanes = chooseMeetingLanes();
+
+// Marks bit in column of the rows from..to (signed values, clipped).
+void markRun(uint32_t* table, int column, int from, int to, uint32_t bit) {
+  from = from < -128 ? -128 : from;
+  to = to > 127 ? 127 : to;
+  for (int v = from; v <= to; ++v) table[size_t(v + 128) * FastProbe::kColumns + size_t(column)] |= bit;
+}
+
+}  // namespace
+
+FastProbe::FastProbe(const tagFASTFDATA& record) : record_(record), count_(FastMinutiaCount(record)) {
+  const FastMinutia* m = FastMinutiae(record);
+  for (int i = 0; i < count_; ++i) minutiaOf_[i] = uint8_t(i);
+  StableSort(minutiaOf_, count_, [m](uint8_t x, uint8_t y) { return m[x].direction < m[y].direction; });
+  for (int c = 0; c < count_; ++c) {
+    direction_[c] = m[minutiaOf_[c]].direction;
+    columnOf_[minutiaOf_[c]] = uint8_t(c);
+  }
+  int column = 0;
+  for (int v = -128; v <= 128; ++v) {
+    while (column < count_ && direction_[column] < v) ++column;
+    firstColumn_[v + 128] = uint8_t(column);
+  }
+  tables_.reset(new uint32_t[size_t(Tables) * kValues * kColumns]());
+  for (int c = 0; c < count_; ++c) indexColumn(c);
+}
+
+void FastProbe::indexColumn(int column) {
+  const FastParams& p = fastParams();
+  const FastMinutia& b = FastMinutiae(record_)[minutiaOf_[column]];
+  if (FastNeighbourCount(b) < p.leastNeighbours) return;  // never paired: no bits
+  uint32_t* distance = tables_.get() + rowOffset(Distance, -128);
+  uint32_t* direction = tables_.get() + rowOffset(Direction, -128);
+  uint32_t* orientation = tables_.get() + rowOffset(Orientation, -128);
+  const int opposite = kFastHalfCircle - p.angleTolerance;
+  for (int j = 0; j < FastNeighbourCount(b); ++j) {
+    const FastNeighbour& n = b.neighbours[j];
+    const uint32_t bit = 1u << j;
+    const int d = int8_t(n.distance);
+    for (int e = d - p.farDistanceTolerance; e <= d + p.farDistanceTolerance; ++e) {
+      if (e >= -128 && e <= 127 && std::abs(e - d) <= FastDistanceTolerance(e, p))
+        distance[size_t(e + 128) * kColumns + size_t(column)] |= bit;
+    }
+    // The angles that agree with one of b's: within the tolerance, or (as
+    // unsigned 8-bit gaps) all but the tolerance a half circle away.
+    for (auto [table, angle] :
+         {std::pair{direction, int(n.relativeDirection)}, {orientation, int(n.relativeOrientation)}}) {
+      markRun(table, column, angle - p.angleTolerance, angle + p.angleTolerance, bit);
+      markRun(table, column, -128, angle - opposite, bit);
+      markRun(table, column, angle + opposite, 127, bit);
+    }
+  }
+}
+
+uint32_t FastProbe::chunksMeeting(int direction) const {
+  const FastParams& p = fastParams();
+  // Directions that meet: within the tolerance, or (as unsigned gaps) all
+  // but the tolerance a half circle away; each a run of columns.
+  const int opposite = kFastHalfCircle - p.directionTolerance;
+  uint32_t chunks = 0;
+  const auto run = [&](int from, int to) {
+    from = from < -128 ? -128 : from;
+    to = to > 127 ? 127 : to;
+    if (from > to) return;
+    const int first = firstColumn_[from + 128];
+    const int end = firstColumn_[to + 129];
+    if (first >= end) return;
+    chunks |= ((2u << ((end - 1) / kLanes)) - 1) & ~((1u << (first / kLanes)) - 1);
+  };
+  run(direction - p.directionTolerance, direction + p.directionTolerance);
+  run(-128, direction - opposite);
+  run(direction + opposite, 127);
+  return chunks;
+}
+
+uint64_t FastProbe::reachable(const FastMinutia& a, int needed, uint64_t* survivors, int ia) const {
+  uint32_t chunks = chunksMeeting(a.direction);
+  if (!chunks) return 0;
+  RowSet set;
+  set.distinct = 0;
+  uint32_t last = ~0u;
+  for (int i = 0; i < FastNeighbourCount(a); ++i) {
+    const FastNeighbour& n = a.neighbours[i];
+    uint32_t key;
+    std::memcpy(&key, &n, sizeof key);
+    key &= 0xFFFFFFu;
+    if (key == last) {
+      ++set.copies[set.distinct - 1];
+      continue;
+    }
+    last = key;
+    set.rows[set.distinct][0] = uint32_t(rowOffset(Distance, int8_t(n.distance)));
+    set.rows[set.distinct][1] = uint32_t(rowOffset(Direction, n.relativeDirection));
+    set.rows[set.distinct][2] = uint32_t(rowOffset(Orientation, n.relativeOrientation));
+    set.copies[set.distinct++] = 1;
+  }
+  uint64_t lanes = 0;
+  while (chunks) {  // each run of chunks at once
+    const int first = std::countr_zero(chunks);
+    const int last = first + std::countr_one(chunks >> first) - 1;
+    chunks &= ~((2u << last) - 1);
+    lanes |= kMeetingLanes(tables_.get(), set, first, last, uint32_t(needed));
+  }
+  uint64_t found = 0;
+  for (; lanes; lanes &= lanes - 1) {
+    const int column = std::countr_zero(lanes);
+    if (column >= count_) continue;
+    survivors[minutiaOf_[column]] |= uint64_t{1} << ia;
+    found |= uint64_t{1} << minutiaOf_[column];
+  }
+  return found;
+}
+
+int FastProbe::findPairs(const tagFASTFDATA& recordA, int stop, FastPair* pairs, uint64_t& pairedA,
+                         uint64_t& pairedB) const {
+  const FastParams& p = fastParams();
+  const FastMinutia* ma = FastMinutiae(recordA);
+  const FastMinutia* mb = FastMinutiae(record_);
+  const int nA = FastMinutiaCount(recordA);
+  uint64_t survivors[kColumns] = {};
+  uint64_t any = 0;
+  for (int ia = 0; ia < nA; ++ia) {
+    if (FastNeighbourCount(ma[ia]) < p.leastNeighbours) continue;
+    any |= reachable(ma[ia], p.neededNeighbours, survivors, ia);
+  }
+  int count = 0;
+  const int directionLimit = kFastHalfCircle - p.directionTolerance;
+  while (any && count < stop) {
+    const int ib = std::countr_zero(any);  // record order
+    any &= any - 1;
+    const FastMinutia& b = mb[ib];
+    const size_t column = columnOf_[ib];
+    for (uint64_t candidates = survivors[ib] & ~pairedA; candidates; candidates &= candidates - 1) {
+      const int ia = std::countr_zero(candidates);  // record order
+      const FastMinutia& a = ma[ia];
+      if (std::abs(a.x - b.x) > p.window || std::abs(a.y - b.y) > p.yTolerance) continue;
+      const int turn = std::abs(a.direction - b.direction);
+      if (turn > p.directionTolerance && turn < directionLimit) continue;
+      const NeighbourhoodMatch m = AssignNeighbours(a, b, p.neededNeighbours, [&](const FastNeighbour& na) {
+        return row(Distance, int8_t(na.distance))[column] & row(Direction, na.relativeDirection)[column] &
+               row(Orientation, na.relativeOrientation)[column];
+      });
+      if (!m.accepted) continue;
+      pairs[count++] =
+          FastPair{a.x, b.x, a.y, b.y, a.direction, b.direction, uint8_t(m.matched), uint8_t(ia), uint8_t(ib)};
+      pairedA |= uint64_t{1} << ia;
+      pairedB |= uint64_t{1} << ib;
+      break;
+    }
+  }
+  return count;
+}
+
+}  // namespace ridgecore
