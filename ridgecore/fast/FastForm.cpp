@@ -17,24 +17,39 @@ struct SourceMinutia {
   int x, y, direction;  // record units, direction 0..127
 };
 
-int squaredDistance(const SourceMinutia& a, const SourceMinutia& b) {
-  const int dx = b.x - a.x;
-  const int dy = b.y - a.y;
-  return dx * dx + dy * dy;
+constexpr int kRingCount = 4;
+constexpr uint8_t kOutside = kRingCount;
+
+// The innermost ring of j around i, kOutside beyond the last.
+uint8_t ringOf(const SourceMinutia& i, const SourceMinutia& j) {
+  const int dx = j.x - i.x;
+  const int dy = j.y - i.y;
+  const int squared = dx * dx + dy * dy;
+  uint8_t ring = 0;
+  while (ring < kRingCount && squared > kRings[ring]) ++ring;
+  return ring;
 }
 
 void collectNeighbours(const SourceMinutia* source, int n, int i, FastMinutia& out) {
+  uint8_t ring[RIDGECORE_MAX_MINUTIAE];
+  for (int j = 0; j < n; ++j) ring[j] = j == i ? kOutside : ringOf(source[i], source[j]);
+  FastNeighbour entry[RIDGECORE_MAX_MINUTIAE];  // each neighbour's entry, made once for all its copies
+  bool made[RIDGECORE_MAX_MINUTIAE] = {};
   int count = 0;
-  for (int ring : kRings) {
+  for (int pass = 0; pass < kRingCount; ++pass) {
     for (int j = 0; j < n && count < kFastNeighbourSlots; ++j) {
-      if (j == i || squaredDistance(source[i], source[j]) > ring) continue;
-      out.neighbours[count++] = MakeFastNeighbour(source[i].x, source[i].y, source[i].direction, source[j].x,
-                                                  source[j].y, source[j].direction, j);
+      if (ring[j] > pass) continue;
+      if (!made[j]) {
+        entry[j] = MakeFastNeighbour(source[i].x, source[i].y, source[i].direction, source[j].x, source[j].y,
+                                     source[j].direction, j);
+        made[j] = true;
+      }
+      out.neighbours[count++] = entry[j];
     }
   }
   out.neighbourCount = uint8_t(count);
   for (int k = count; k < kFastNeighbourSlots; ++k) out.neighbours[k] = FastNeighbour{kFastEmptyDistance, 0, 0, 0};
-  SortFastNeighbours(out.neighbours, kFastNeighbourSlots);
+  SortFastNeighbours(out.neighbours, count);  // the empty entries are the farthest already
 }
 
 }  // namespace

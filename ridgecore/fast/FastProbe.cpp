@@ -17,13 +17,41 @@ constexpr int kChunks = FastProbe::kColumns / kLanes;
 
 using Lanes = uint32_t __attribute__((vector_size(kLanes * sizeof(uint32_t))));
 
-// a's neighbours as offsets of rows of the three tables; a run of equal
-// neighbours is taken once, weighed by its number.
+// a's neighbours as offsets of rows of the three tables (row of signed value
+// v of table t at (256 t + v + 128) x 64); a run of equal neighbours is
+// taken once, at its head, weighed by its length.
 struct RowSet {
-  uint32_t rows[kFastNeighbourSlots][3];
-  uint32_t copies[kFastNeighbourSlots];
-  int distinct;
+  uint32_t distance[32];
+  uint32_t direction[32];
+  uint32_t orientation[32];
+  uint32_t heads;  // bit i: neighbour i differs from the one before
+  int count;
 };
+
+[[gnu::always_inline]] inline void loadRows(const FastMinutia& a, RowSet& set) {
+  const int count = FastNeighbourCount(a);
+  uint32_t keys[kFastNeighbourSlots + 1];
+  keys[0] = 0;
+  std::memcpy(keys + 1, a.neighbours, sizeof a.neighbours);
+  for (int i = 0; i < kFastNeighbourSlots; ++i) {
+    const uint32_t w = keys[i + 1];
+    set.distance[i] = ((w ^ 0x80u) & 0xFFu) << 6;
+    set.direction[i] = (((w >> 8) ^ 0x80u) & 0xFFu) << 6 | (1u << 14);
+    set.orientation[i] = (((w >> 16) ^ 0x80u) & 0xFFu) << 6 | (2u << 14);
+  }
+  uint32_t heads = 0;
+  for (int i = 0; i < kFastNeighbourSlots; ++i) heads |= uint32_t(((keys[i + 1] ^ keys[i]) & 0xFFFFFFu) != 0) << i;
+  set.heads = (heads | 1u) & ((1u << count) - 1);  // the first neighbour always heads a run
+  set.count = count;
+}
+
+[[gnu::always_inline]] inline bool anyLane(Lanes v) {
+  uint64_t words[sizeof v / sizeof(uint64_t)];
+  __builtin_memcpy(words, &v, sizeof v);
+  uint64_t any = 0;
+  for (uint64_t w : words) any |= w;
+  return any != 0;
+}
 
 // Bit l of a lane mask for every lane l at least least.
 [[gnu::always_inline]] inline uint32_t lanesAtLeast(Lanes count, uint32_t least) {
@@ -35,22 +63,32 @@ struct RowSet {
 
 // For the Chunks chunks from first on, bit 8 c + l for every lane l of chunk
 // c where at least least of a's neighbours meet a neighbour of that
-// column's minutia.
+// column's minutia. Ends early once no lane can get there.
 template <int Chunks>
 [[gnu::always_inline]] inline uint64_t meetingRun(const uint32_t* tables, const RowSet& set, int first,
                                                   uint32_t least) {
   Lanes count[Chunks] = {};
-  const size_t base = size_t(first) * kLanes;
-  for (int k = 0; k < set.distinct; ++k) {
-    const uint32_t* d = tables + set.rows[k][0] + base;
-    const uint32_t* r = tables + set.rows[k][1] + base;
-    const uint32_t* o = tables + set.rows[k][2] + base;
+  const uint32_t* base = tables + size_t(first) * kLanes;
+  uint32_t remaining = uint32_t(set.count);
+  for (uint32_t heads = set.heads; heads;) {
+    const int k = std::countr_zero(heads);
+    heads &= heads - 1;
+    const uint32_t copies = uint32_t(heads ? std::countr_zero(heads) : set.count) - uint32_t(k);
+    const uint32_t* d = base + set.distance[k];
+    const uint32_t* r = base + set.direction[k];
+    const uint32_t* o = base + set.orientation[k];
     for (int c = 0; c < Chunks; ++c) {
       Lanes vd, vr, vo;
       __builtin_memcpy(&vd, d + c * kLanes, sizeof vd);
       __builtin_memcpy(&vr, r + c * kLanes, sizeof vr);
       __builtin_memcpy(&vo, o + c * kLanes, sizeof vo);
-      count[c] += ((vd & vr & vo) != 0) & set.copies[k];  // != gives all ones or zero per lane
+      count[c] += ((vd & vr & vo) != 0) & copies;  // != gives all ones or zero per lane
+    }
+    remaining -= copies;
+    if (remaining < least) {
+      Lanes reach = {};
+      for (int c = 0; c < Chunks; ++c) reach |= count[c] >= least - remaining;
+      if (!anyLane(reach)) return 0;
     }
   }
   uint64_t lanes = 0;
@@ -58,25 +96,37 @@ template <int Chunks>
   return lanes;
 }
 
-// The same for the chunks first..last, in runs of at most three.
-[[gnu::always_inline]] inline uint64_t meetingLanes(const uint32_t* tables, const RowSet& set, int first, int last,
+// The lanes of all chunks in the mask, taken in runs of at most three.
+[[gnu::always_inline]] inline uint64_t meetingLanes(const uint32_t* tables, const FastMinutia& a, uint32_t chunks,
                                                     uint32_t least) {
+  RowSet set;
+  loadRows(a, set);
   uint64_t lanes = 0;
-  for (; last - first >= 2; first += 3) lanes |= meetingRun<3>(tables, set, first, least);
-  if (last - first == 1) return lanes | meetingRun<2>(tables, set, first, least);
-  if (last == first) return lanes | meetingRun<1>(tables, set, first, least);
+  while (chunks) {
+    const int first = std::countr_zero(chunks);
+    const int run = std::countr_one(chunks >> first);
+    const int take = run < 3 ? run : 3;
+    chunks &= ~(((1u << take) - 1) << first);
+    if (take == 3) {
+      lanes |= meetingRun<3>(tables, set, first, least);
+    } else if (take == 2) {
+      lanes |= meetingRun<2>(tables, set, first, least);
+    } else {
+      lanes |= meetingRun<1>(tables, set, first, least);
+    }
+  }
   return lanes;
 }
 
-[[gnu::target("avx2")]] uint64_t meetingLanesAvx2(const uint32_t* tables, const RowSet& set, int first, int last,
+[[gnu::target("avx2")]] uint64_t meetingLanesAvx2(const uint32_t* tables, const FastMinutia& a, uint32_t chunks,
                                                   uint32_t least) {
-  return meetingLanes(tables, set, first, last, least);
+  return meetingLanes(tables, a, chunks, least);
 }
-uint64_t meetingLanesBase(const uint32_t* tables, const RowSet& set, int first, int last, uint32_t least) {
-  return meetingLanes(tables, set, first, last, least);
+uint64_t meetingLanesBase(const uint32_t* tables, const FastMinutia& a, uint32_t chunks, uint32_t least) {
+  return meetingLanes(tables, a, chunks, least);
 }
 
-using MeetingLanes = uint64_t (*)(const uint32_t*, const RowSet&, int, int, uint32_t);
+using MeetingLanes = uint64_t (*)(const uint32_t*, const FastMinutia&, uint32_t, uint32_t);
 
 MeetingLanes chooseMeetingLanes() {
   __builtin_cpu_init();
@@ -160,35 +210,10 @@ uint32_t FastProbe::chunksMeeting(int direction) const {
 }
 
 uint64_t FastProbe::reachable(const FastMinutia& a, int needed, uint64_t* survivors, int ia) const {
-  uint32_t chunks = chunksMeeting(a.direction);
+  const uint32_t chunks = chunksMeeting(a.direction);
   if (!chunks) return 0;
-  RowSet set;
-  set.distinct = 0;
-  uint32_t last = ~0u;
-  for (int i = 0; i < FastNeighbourCount(a); ++i) {
-    const FastNeighbour& n = a.neighbours[i];
-    uint32_t key;
-    std::memcpy(&key, &n, sizeof key);
-    key &= 0xFFFFFFu;
-    if (key == last) {
-      ++set.copies[set.distinct - 1];
-      continue;
-    }
-    last = key;
-    set.rows[set.distinct][0] = uint32_t(rowOffset(Distance, int8_t(n.distance)));
-    set.rows[set.distinct][1] = uint32_t(rowOffset(Direction, n.relativeDirection));
-    set.rows[set.distinct][2] = uint32_t(rowOffset(Orientation, n.relativeOrientation));
-    set.copies[set.distinct++] = 1;
-  }
-  uint64_t lanes = 0;
-  while (chunks) {  // each run of chunks at once
-    const int first = std::countr_zero(chunks);
-    const int last = first + std::countr_one(chunks >> first) - 1;
-    chunks &= ~((2u << last) - 1);
-    lanes |= kMeetingLanes(tables_.get(), set, first, last, uint32_t(needed));
-  }
   uint64_t found = 0;
-  for (; lanes; lanes &= lanes - 1) {
+  for (uint64_t lanes = kMeetingLanes(tables_.get(), a, chunks, uint32_t(needed)); lanes; lanes &= lanes - 1) {
     const int column = std::countr_zero(lanes);
     if (column >= count_) continue;
     survivors[minutiaOf_[column]] |= uint64_t{1} << ia;
