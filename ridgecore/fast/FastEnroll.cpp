@@ -4,6 +4,7 @@
 
 #include "fast/FastMatch.h"
 #include "fast/FastParams.h"
+#include "fast/FastProbe.h"
 
 namespace ridgecore {
 namespace {
@@ -30,10 +31,11 @@ bool otherSlotFilled(const tagFASTENROLL& enroll, int slot) {
 EnrollVerdict CheckNewFastImpression(const tagFASTENROLL& enroll, int newSlot) {
   if (newSlot < 0 || newSlot >= kSlots) return EnrollVerdict::NotSameFinger;
   if (!otherSlotFilled(enroll, newSlot)) return EnrollVerdict::Accepted;
+  const FastProbe impression(enroll.slot[newSlot]);
   EnrollVerdict verdict = EnrollVerdict::NotSameFinger;
   for (int k = 0; k < kSlots; ++k) {
     if (k == newSlot || enroll.flags[k] != 1) continue;
-    if (FastMatch(enroll.slot[k], enroll.slot[newSlot]) >= kSameFingerPairs) verdict = EnrollVerdict::Accepted;
+    if (FastMatch(enroll.slot[k], impression) >= kSameFingerPairs) verdict = EnrollVerdict::Accepted;
     if (lyingStill(LastFastTranslation())) verdict = EnrollVerdict::NotMoved;
   }
   return verdict;

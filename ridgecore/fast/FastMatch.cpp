@@ -7,7 +7,6 @@
 #include "fast/FastForm.h"
 #include "fast/FastPairChecks.h"
 #include "fast/FastProbe.h"
-#include "fast/FastSweep.h"
 #include "match/FixedSort.h"
 
 namespace ridgecore {
@@ -66,22 +65,22 @@ int FastStopCount(int nA, int nB) {
   return nA >= kSmallerFrom && nB <= kSmallerFrom ? kSmallerStop : kSmallStop;
 }
 
-FastMatchReport EvaluateFastMatch(const tagFASTFDATA& a, const tagFASTFDATA& b) {
-  return evaluate(a, b, [&](int stop, FastPair* pairs, uint64_t& pairedA, uint64_t& pairedB) {
-    return SweepFastPairs(a, b, stop, fastParams().neededNeighbours, pairs, pairedA, pairedB);
-  });
-}
-
 FastMatchReport EvaluateFastMatch(const tagFASTFDATA& a, const FastProbe& b) {
   return evaluate(a, b.record(), [&](int stop, FastPair* pairs, uint64_t& pairedA, uint64_t& pairedB) {
     return b.findPairs(a, stop, pairs, pairedA, pairedB);
   });
 }
 
-int FastMatch(const tagFASTFDATA& a, const tagFASTFDATA& b) {
+FastMatchReport EvaluateFastMatch(const tagFASTFDATA& a, const tagFASTFDATA& b) {
+  return EvaluateFastMatch(a, FastProbe(b));
+}
+
+int FastMatch(const tagFASTFDATA& a, const FastProbe& b) {
   const FastMatchReport report = EvaluateFastMatch(a, b);
   if (report.measured) StoreFastTranslation(report.translation);
   return report.result;
 }
+
+int FastMatch(const tagFASTFDATA& a, const tagFASTFDATA& b) { return FastMatch(a, FastProbe(b)); }
 
 }  // namespace ridgecore

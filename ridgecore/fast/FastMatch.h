@@ -29,15 +29,16 @@ struct FastMatchReport {
 int FastStopCount(int nA, int nB);
 
 // Compares a (the stored side: a template slot, or the first record of a 1:1
-// comparison) with b. Touches no library-wide state, so searches may run it
-// on several threads.
-FastMatchReport EvaluateFastMatch(const tagFASTFDATA& a, const tagFASTFDATA& b);
-// The same with b prepared (fast/FastProbe.h): the same report.
+// comparison) with b, prepared (fast/FastProbe.h) when it meets several
+// records. Touches no library-wide state, so searches may run it on several
+// threads.
 FastMatchReport EvaluateFastMatch(const tagFASTFDATA& a, const FastProbe& b);
+FastMatchReport EvaluateFastMatch(const tagFASTFDATA& a, const tagFASTFDATA& b);
 
 // The library's fast comparison: EvaluateFastMatch, and its translation into
 // the library-wide record when the consistency check ran (a comparison that
 // ends earlier leaves the previous one's). Returns the fast paired count.
+int FastMatch(const tagFASTFDATA& a, const FastProbe& b);
 int FastMatch(const tagFASTFDATA& a, const tagFASTFDATA& b);
 
 }  // namespace ridgecore

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include "fast/FastForm.h"
 #include "fast/FastParams.h"
 
@@ -37,7 +39,8 @@ inline int FastDistanceTolerance(int distance, const FastParams& p) {
 // are left to get there. With both lists sorted by distance, as every fast
 // record is, this is the walk along b's list with a moving window.
 template <typename Partners>
-NeighbourhoodMatch AssignNeighbours(const FastMinutia& a, const FastMinutia& b, int needed, Partners partners) {
+[[gnu::always_inline]] inline NeighbourhoodMatch AssignNeighbours(const FastMinutia& a, const FastMinutia& b,
+                                                                  int needed, Partners partners) {
   const FastParams& p = fastParams();
   const int countA = FastNeighbourCount(a);
   uint32_t taken = 0;
@@ -70,19 +73,56 @@ NeighbourhoodMatch AssignNeighbours(const FastMinutia& a, const FastMinutia& b, 
 }
 
 // One neighbourhood laid out for comparing a neighbour of another minutia
-// with all of its neighbours at once. Values are stored with their sign bit
-// flipped, so that unsigned differences give the signed ones exactly.
+// with all of its neighbours at once, in two halves of sixteen. Values are
+// stored with their sign bit flipped, so that unsigned differences give the
+// signed ones exactly.
 struct NeighbourLanes {
   alignas(16) uint8_t distance[32];
   alignas(16) uint8_t direction[32];
   alignas(16) uint8_t orientation[32];
   uint32_t present;  // a bit for every neighbour held
+  // The distance range of each half (flipped), so that a half out of reach
+  // is passed over: on a list sorted by distance, most neighbours reach one.
+  uint8_t nearest[2];
+  uint8_t farthest[2];
 };
 
 void LoadNeighbourLanes(const FastMinutia& m, NeighbourLanes& out);
 
-// The neighbours of lanes within reach of na and agreeing with it in both angles.
-uint32_t LanePartners(const NeighbourLanes& lanes, const FastNeighbour& na);
+// The neighbours of lanes within reach of na and agreeing with it in both
+// angles.
+[[gnu::always_inline]] inline uint32_t LanePartners(const NeighbourLanes& lanes, const FastNeighbour& na) {
+  const FastParams& p = fastParams();
+  const int e = na.distance ^ 0x80;
+  const int reach = FastDistanceTolerance(int8_t(na.distance), p);
+  const __m128i ve = _mm_set1_epi8(char(e));
+  const __m128i vr = _mm_set1_epi8(char(uint8_t(na.relativeDirection) ^ 0x80));
+  const __m128i vo = _mm_set1_epi8(char(uint8_t(na.relativeOrientation) ^ 0x80));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i within = _mm_set1_epi8(char(reach));
+  const __m128i close = _mm_set1_epi8(char(p.angleTolerance));
+  const __m128i opposite = _mm_set1_epi8(char(kFastHalfCircle - p.angleTolerance));
+  const auto gap = [](__m128i x, __m128i y) { return _mm_or_si128(_mm_subs_epu8(x, y), _mm_subs_epu8(y, x)); };
+  // v <= limit, unsigned: nothing is left when limit is taken away.
+  const auto atMost = [&zero](__m128i v, __m128i limit) { return _mm_cmpeq_epi8(_mm_subs_epu8(v, limit), zero); };
+  const auto agrees = [&](__m128i g) {
+    return _mm_or_si128(atMost(g, close), atMost(opposite, g));  // g <= close or g >= opposite
+  };
+  uint32_t bits = 0;
+  for (int half = 0; half < 2; ++half) {
+    if (lanes.nearest[half] > e + reach || lanes.farthest[half] + reach < e) continue;  // none within reach
+    const auto load = [half](const uint8_t* v) { return _mm_load_si128(reinterpret_cast<const __m128i*>(v) + half); };
+    const __m128i agree =
+        _mm_and_si128(atMost(gap(load(lanes.distance), ve), within),
+                      _mm_and_si128(agrees(gap(load(lanes.direction), vr)), agrees(gap(load(lanes.orientation), vo))));
+    bits |= uint32_t(_mm_movemask_epi8(agree)) << (16 * half);
+  }
+  return bits & lanes.present;
+}
+
+// Whether the processor has AVX2: the hot loops are built once for it and
+// once for the base instruction set.
+bool FastHasAvx2();
 
 // The test for two minutiae without anything prepared.
 NeighbourhoodMatch CompareNeighbourhoods(const FastMinutia& a, const FastMinutia& b, int needed);

@@ -1,5 +1,6 @@
 #include "fast/FastProbe.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -12,13 +13,14 @@
 namespace ridgecore {
 namespace {
 
-constexpr int kLanes = 8;  // columns counted at once: a chunk
+constexpr int kLanes = 16;  // columns counted at once: a chunk
 constexpr int kChunks = FastProbe::kColumns / kLanes;
+static_assert(FastProbe::kColumns % kLanes == 0 && RIDGECORE_MAX_MINUTIAE <= FastProbe::kColumns, "probe columns");
 
 using Lanes = uint32_t __attribute__((vector_size(kLanes * sizeof(uint32_t))));
 
 // a's neighbours as offsets of rows of the three tables (row of signed value
-// v of table t at (256 t + v + 128) x 64); a run of equal neighbours is
+// v of table t at (256 t + v + 128) x stride); a run of equal neighbours is
 // taken once, at its head, weighed by its length.
 struct RowSet {
   uint32_t distance[32];
@@ -28,16 +30,16 @@ struct RowSet {
   int count;
 };
 
-[[gnu::always_inline]] inline void loadRows(const FastMinutia& a, RowSet& set) {
+[[gnu::always_inline]] inline void loadRows(const FastMinutia& a, uint32_t stride, RowSet& set) {
   const int count = FastNeighbourCount(a);
   uint32_t keys[kFastNeighbourSlots + 1];
   keys[0] = 0;
   std::memcpy(keys + 1, a.neighbours, sizeof a.neighbours);
   for (int i = 0; i < kFastNeighbourSlots; ++i) {
     const uint32_t w = keys[i + 1];
-    set.distance[i] = ((w ^ 0x80u) & 0xFFu) << 6;
-    set.direction[i] = (((w >> 8) ^ 0x80u) & 0xFFu) << 6 | (1u << 14);
-    set.orientation[i] = (((w >> 16) ^ 0x80u) & 0xFFu) << 6 | (2u << 14);
+    set.distance[i] = ((w ^ 0x80u) & 0xFFu) * stride;
+    set.direction[i] = ((((w >> 8) ^ 0x80u) & 0xFFu) + 256) * stride;
+    set.orientation[i] = ((((w >> 16) ^ 0x80u) & 0xFFu) + 512) * stride;
   }
   uint32_t heads = 0;
   for (int i = 0; i < kFastNeighbourSlots; ++i) heads |= uint32_t(((keys[i + 1] ^ keys[i]) & 0xFFFFFFu) != 0) << i;
@@ -97,10 +99,10 @@ template <int Chunks>
 }
 
 // The lanes of all chunks in the mask, taken in runs of at most three.
-[[gnu::always_inline]] inline uint64_t meetingLanes(const uint32_t* tables, const FastMinutia& a, uint32_t chunks,
-                                                    uint32_t least) {
+[[gnu::always_inline]] inline uint64_t meetingLanes(const uint32_t* tables, uint32_t stride, const FastMinutia& a,
+                                                    uint32_t chunks, uint32_t least) {
   RowSet set;
-  loadRows(a, set);
+  loadRows(a, stride, set);
   uint64_t lanes = 0;
   while (chunks) {
     const int first = std::countr_zero(chunks);
@@ -118,29 +120,97 @@ template <int Chunks>
   return lanes;
 }
 
-[[gnu::target("avx2")]] uint64_t meetingLanesAvx2(const uint32_t* tables, const FastMinutia& a, uint32_t chunks,
-                                                  uint32_t least) {
-  return meetingLanes(tables, a, chunks, least);
+[[gnu::target("avx2")]] uint64_t meetingLanesAvx2(const uint32_t* tables, uint32_t stride, const FastMinutia& a,
+                                                  uint32_t chunks, uint32_t least) {
+  return meetingLanes(tables, stride, a, chunks, least);
 }
-uint64_t meetingLanesBase(const uint32_t* tables, const FastMinutia& a, uint32_t chunks, uint32_t least) {
-  return meetingLanes(tables, a, chunks, least);
+[[gnu::target("avx512f")]] uint64_t meetingLanesAvx512(const uint32_t* tables, uint32_t stride, const FastMinutia& a,
+                                                       uint32_t chunks, uint32_t least) {
+  return meetingLanes(tables, stride, a, chunks, least);
+}
+uint64_t meetingLanesBase(const uint32_t* tables, uint32_t stride, const FastMinutia& a, uint32_t chunks,
+                          uint32_t least) {
+  return meetingLanes(tables, stride, a, chunks, least);
 }
 
-using MeetingLanes = uint64_t (*)(const uint32_t*, const FastMinutia&, uint32_t, uint32_t);
+using MeetingLanes = uint64_t (*)(const uint32_t*, uint32_t, const FastMinutia&, uint32_t, uint32_t);
 
 MeetingLanes chooseMeetingLanes() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") ? meetingLanesAvx2 : meetingLanesBase;
+  if (__builtin_cpu_supports("avx512f")) return meetingLanesAvx512;
+  return FastHasAvx2() ? meetingLanesAvx2 : meetingLanesBase;
 }
-
 const MeetingLanes kMeetingLanes = chooseMeetingLanes();
 
-// Marks bit in column of the rows from..to (signed values, clipped).
-void markRun(uint32_t* table, int column, int from, int to, uint32_t bit) {
-  from = from < -128 ? -128 : from;
-  to = to > 127 ? 127 : to;
-  for (int v = from; v <= to; ++v) table[size_t(v + 128) * FastProbe::kColumns + size_t(column)] |= bit;
+// The three tables of one chunk of columns while they are built: a bit
+// toggled on at the first value of each run it covers and off after the
+// last, so that one XOR scan over the values gives the rows. An empty run
+// toggles one place twice, which leaves it as it was.
+struct BlockToggles {
+  uint32_t at[FastProbe::kTables][FastProbe::kValues + 1][kLanes];
+
+  void run(int table, int lane, int from, int to, uint32_t bit) {  // signed values from..to, clipped
+    const int first = std::clamp(from, -128, 128) + 128;
+    const int end = std::max(first, std::clamp(to + 1, -128, 128) + 128);
+    at[table][first][lane] ^= bit;
+    at[table][end][lane] ^= bit;
+  }
+};
+
+// b's neighbours as runs of the values that meet them.
+void markNeighbours(const FastMinutia& b, int lane, BlockToggles& t) {
+  const FastParams& p = fastParams();
+  const int opposite = kFastHalfCircle - p.angleTolerance;
+  for (int j = 0; j < FastNeighbourCount(b); ++j) {
+    const FastNeighbour& n = b.neighbours[j];
+    const uint32_t bit = 1u << j;
+    // Distances within the tolerance of the neighbour's own: three either
+    // side, four where that lies beyond the near ring.
+    const int d = int8_t(n.distance);
+    const int below = d - p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
+    const int above = d + p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
+    t.run(0, lane, d - below, d + above, bit);
+    // Angles within the tolerance, or (as unsigned 8-bit gaps) all but the
+    // tolerance a half circle away.
+    const int angles[2] = {n.relativeDirection, n.relativeOrientation};
+    for (int k = 0; k < 2; ++k) {
+      t.run(1 + k, lane, angles[k] - p.angleTolerance, angles[k] + p.angleTolerance, bit);
+      t.run(1 + k, lane, -128, angles[k] - opposite, bit);
+      t.run(1 + k, lane, angles[k] + opposite, 127, bit);
+    }
+  }
 }
+
+// The rows of one chunk from its toggles, which are cleared on the way for
+// the next chunk.
+[[gnu::always_inline]] inline void scanToggles(BlockToggles& t, uint32_t* tables, size_t stride, size_t first) {
+  for (int table = 0; table < FastProbe::kTables; ++table) {
+    Lanes bits = {};
+    for (int v = 0; v < FastProbe::kValues; ++v) {
+      Lanes flip;
+      std::memcpy(&flip, t.at[table][v], sizeof flip);
+      bits ^= flip;
+      std::memset(t.at[table][v], 0, sizeof flip);
+      std::memcpy(tables + (size_t(table) * FastProbe::kValues + size_t(v)) * stride + first, &bits, sizeof bits);
+    }
+    std::memset(t.at[table][FastProbe::kValues], 0, sizeof(Lanes));
+  }
+}
+
+[[gnu::target("avx512f")]] void scanTogglesAvx512(BlockToggles& t, uint32_t* tables, size_t stride, size_t first) {
+  scanToggles(t, tables, stride, first);
+}
+[[gnu::target("avx2")]] void scanTogglesAvx2(BlockToggles& t, uint32_t* tables, size_t stride, size_t first) {
+  scanToggles(t, tables, stride, first);
+}
+void scanTogglesBase(BlockToggles& t, uint32_t* tables, size_t stride, size_t first) {
+  scanToggles(t, tables, stride, first);
+}
+
+using ScanToggles = void (*)(BlockToggles&, uint32_t*, size_t, size_t);
+const ScanToggles kScanToggles = kMeetingLanes == meetingLanesAvx512 ? scanTogglesAvx512
+                                 : FastHasAvx2()                     ? scanTogglesAvx2
+                                                                     : scanTogglesBase;
 
 }  // namespace
 
@@ -157,34 +227,16 @@ FastProbe::FastProbe(const tagFASTFDATA& record) : record_(record), count_(FastM
     while (column < count_ && direction_[column] < v) ++column;
     firstColumn_[v + 128] = uint8_t(column);
   }
-  tables_.reset(new uint32_t[size_t(Tables) * kValues * kColumns]());
-  for (int c = 0; c < count_; ++c) indexColumn(c);
-}
-
-void FastProbe::indexColumn(int column) {
-  const FastParams& p = fastParams();
-  const FastMinutia& b = FastMinutiae(record_)[minutiaOf_[column]];
-  if (FastNeighbourCount(b) < p.leastNeighbours) return;  // never paired: no bits
-  uint32_t* distance = tables_.get() + rowOffset(Distance, -128);
-  uint32_t* direction = tables_.get() + rowOffset(Direction, -128);
-  uint32_t* orientation = tables_.get() + rowOffset(Orientation, -128);
-  const int opposite = kFastHalfCircle - p.angleTolerance;
-  for (int j = 0; j < FastNeighbourCount(b); ++j) {
-    const FastNeighbour& n = b.neighbours[j];
-    const uint32_t bit = 1u << j;
-    const int d = int8_t(n.distance);
-    for (int e = d - p.farDistanceTolerance; e <= d + p.farDistanceTolerance; ++e) {
-      if (e >= -128 && e <= 127 && std::abs(e - d) <= FastDistanceTolerance(e, p))
-        distance[size_t(e + 128) * kColumns + size_t(column)] |= bit;
+  stride_ = (count_ + kLanes - 1) / kLanes * kLanes;
+  tables_.reset(new uint32_t[size_t(kTables) * kValues * size_t(stride_)]);
+  const auto toggles = std::make_unique<BlockToggles>();  // zeroed, and left zeroed by every scan
+  for (int first = 0; first < stride_; first += kLanes) {
+    for (int lane = 0; lane < kLanes && first + lane < count_; ++lane) {
+      const FastMinutia& b = m[minutiaOf_[first + lane]];
+      if (FastNeighbourCount(b) >= fastParams().leastNeighbours)
+        markNeighbours(b, lane, *toggles);  // else never paired
     }
-    // The angles that agree with one of b's: within the tolerance, or (as
-    // unsigned 8-bit gaps) all but the tolerance a half circle away.
-    for (auto [table, angle] :
-         {std::pair{direction, int(n.relativeDirection)}, {orientation, int(n.relativeOrientation)}}) {
-      markRun(table, column, angle - p.angleTolerance, angle + p.angleTolerance, bit);
-      markRun(table, column, -128, angle - opposite, bit);
-      markRun(table, column, angle + opposite, 127, bit);
-    }
+    kScanToggles(*toggles, tables_.get(), size_t(stride_), size_t(first));
   }
 }
 
@@ -213,7 +265,8 @@ uint64_t FastProbe::reachable(const FastMinutia& a, int needed, uint64_t* surviv
   const uint32_t chunks = chunksMeeting(a.direction);
   if (!chunks) return 0;
   uint64_t found = 0;
-  for (uint64_t lanes = kMeetingLanes(tables_.get(), a, chunks, uint32_t(needed)); lanes; lanes &= lanes - 1) {
+  for (uint64_t lanes = kMeetingLanes(tables_.get(), uint32_t(stride_), a, chunks, uint32_t(needed)); lanes;
+       lanes &= lanes - 1) {
     const int column = std::countr_zero(lanes);
     if (column >= count_) continue;
     survivors[minutiaOf_[column]] |= uint64_t{1} << ia;

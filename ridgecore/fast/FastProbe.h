@@ -19,7 +19,7 @@ struct FastMinutia;
 // neighbours have anywhere to go: only pairs where enough do are tested.
 // The minutiae are held as columns in the order of their directions, so that
 // the minutiae a direction can meet form at most three runs of columns.
-// About 200 KB; the record must outlive it. Read-only once built: several
+// At most 150 KB; the record must outlive it. Read-only once built: several
 // threads may compare with it at once.
 class FastProbe {
  public:
@@ -31,16 +31,17 @@ class FastProbe {
   // probe finds, at most stop, in the sweep's order; returns how many.
   int findPairs(const tagFASTFDATA& a, int stop, FastPair* pairs, uint64_t& pairedA, uint64_t& pairedB) const;
 
-  static constexpr int kColumns = 64;  // a row: one word per minutia, padded
+  static constexpr int kColumns = 64;  // at most: a word per minutia, in whole chunks of eight
   static constexpr int kValues = 256;  // signed byte v at v + 128
+  static constexpr int kTables = 3;
 
  private:
-  enum Table { Distance, Direction, Orientation, Tables };
+  enum Table { Distance, Direction, Orientation };
 
-  static size_t rowOffset(Table table, int value) { return (size_t(table) * kValues + size_t(value + 128)) * kColumns; }
-  const uint32_t* row(Table table, int value) const { return tables_.get() + rowOffset(table, value); }
+  const uint32_t* row(Table table, int value) const {
+    return tables_.get() + (size_t(table) * kValues + size_t(value + 128)) * size_t(stride_);
+  }
 
-  void indexColumn(int column);
   // Bit c for every chunk of columns holding a minutia whose direction meets direction.
   uint32_t chunksMeeting(int direction) const;
   // The minutiae of the probe whose neighbourhoods may agree with that of a:
@@ -49,7 +50,8 @@ class FastProbe {
   uint64_t reachable(const FastMinutia& a, int needed, uint64_t* survivors, int ia) const;
 
   const tagFASTFDATA& record_;
-  int count_ = 0;  // minutiae
+  int count_ = 0;   // minutiae
+  int stride_ = 0;  // words a row: count_ rounded up to whole chunks
   uint8_t minutiaOf_[kColumns] = {};
   uint8_t columnOf_[kColumns] = {};
   int8_t direction_[kColumns] = {};  // by column, ascending

@@ -23,8 +23,8 @@ constexpr int kMatchScore = 100;
 constexpr int kBlock = 64;          // comparisons a thread takes at a time
 constexpr int kParallelFrom = 256;  // fewer comparisons are not worth a thread
 constexpr int kMaxThreads = 4;
-constexpr int kProbeFrom = 7;  // fewer comparisons do not repay preparing the probe
 constexpr int kNone = INT_MAX;
+constexpr size_t kCacheLine = 64;
 
 // The comparisons of a search in slot-major order: position p is slot
 // p / count of template p % count.
@@ -55,10 +55,7 @@ struct BlockOutcome {
 class SearchRun {
  public:
   SearchRun(const tagFASTFDATA& probe, const SearchOrder& order)
-      : probe_(probe),
-        prepared_(order.positions() >= kProbeFrom ? std::make_unique<FastProbe>(probe) : nullptr),
-        order_(order),
-        outcomes_(size_t((order.positions() + kBlock - 1) / kBlock)) {}
+      : probe_(probe), order_(order), outcomes_(size_t((order.positions() + kBlock - 1) / kBlock)) {}
 
   void work() {
     for (;;) {
@@ -98,7 +95,8 @@ class SearchRun {
         return;
       }
       const tagFASTFDATA& slot = enroll.slot[position / order_.count];
-      const FastMatchReport report = prepared_ ? EvaluateFastMatch(slot, *prepared_) : EvaluateFastMatch(slot, probe_);
+      if (position + 1 < last) prefetch(position + 1);
+      const FastMatchReport report = EvaluateFastMatch(slot, probe_);
       if (report.measured) {
         o.lastMeasured = position;
         o.translation = report.translation;
@@ -110,6 +108,16 @@ class SearchRun {
     }
   }
 
+  // The next record is far from this one in the caller's array: ask for it
+  // while this one is compared.
+  void prefetch(int position) const {
+    const char* next = reinterpret_cast<const char*>(&order_.templateAt(position % order_.count));
+    const char* slot =
+        reinterpret_cast<const char*>(&reinterpret_cast<const tagFASTENROLL*>(next)->slot[position / order_.count]);
+    __builtin_prefetch(next + 1);  // the magic byte
+    for (size_t line = 0; line < sizeof(tagFASTFDATA); line += kCacheLine) __builtin_prefetch(slot + line);
+  }
+
   void finish(BlockOutcome& o, int position) {
     o.end = position;
     int seen = end_.load();
@@ -117,8 +125,7 @@ class SearchRun {
     }
   }
 
-  const tagFASTFDATA& probe_;
-  std::unique_ptr<FastProbe> prepared_;
+  const FastProbe probe_;
   SearchOrder order_;
   std::vector<BlockOutcome> outcomes_;
   std::atomic<int> nextBlock_{0};

@@ -11,16 +11,6 @@
 
 namespace ridgecore {
 
-// The sweep of a fast comparison without anything prepared: every minutia
-// of b in record order takes the first free minutia of a (record order)
-// within the x window, close enough in y, pointing the same way and with an
-// agreeing neighbourhood, until stop pairs are found. Both lists ascend in x,
-// so a moving start and an early end bound the scan of a; a record whose
-// minutiae are out of that order (only one altered by hand) is scanned
-// whole. Returns the number of pairs.
-int SweepFastPairs(const tagFASTFDATA& a, const tagFASTFDATA& b, int stop, int needed, FastPair* pairs,
-                   uint64_t& pairedA, uint64_t& pairedB);
-
 inline bool FastListAscendsInX(const FastMinutia* m, int count) {
   for (int i = 1; i < count; ++i) {
     if (m[i].x < m[i - 1].x) return false;
@@ -28,12 +18,17 @@ inline bool FastListAscendsInX(const FastMinutia* m, int count) {
   return true;
 }
 
-// The same over two lists of minutiae with a's taken ones left alone; every
-// accepted pair calls accept(ia, ib, matched), which returns false to end
-// the sweep and may add to takenA.
+// The sweep of a fast comparison over two lists of minutiae, without
+// anything prepared: every minutia of b in list order takes the first free
+// minutia of a (list order, those in takenA left alone) within the x window,
+// close enough in y, pointing the same way and with an agreeing
+// neighbourhood; each pair calls accept(ia, ib, matched), which returns
+// false to end the sweep and may add to takenA. Both lists ascend in x, so
+// a moving start and an early end bound the scan of a; lists out of that
+// order (only in a record altered by hand) are scanned whole.
 template <typename Accept>
-void SweepMinutiae(const FastMinutia* a, int countA, const FastMinutia* b, int countB, int needed,
-                   const uint64_t& takenA, Accept accept) {
+[[gnu::always_inline]] inline void SweepMinutiae(const FastMinutia* a, int countA, const FastMinutia* b, int countB,
+                                                 int needed, const uint64_t& takenA, Accept accept) {
   const FastParams& p = fastParams();
   const int directionLimit = kFastHalfCircle - p.directionTolerance;
   const bool ordered = FastListAscendsInX(a, countA) && FastListAscendsInX(b, countB);

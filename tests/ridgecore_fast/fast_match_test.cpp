@@ -8,7 +8,6 @@
 #include "fast/FastPairChecks.h"
 #include "fast/FastParams.h"
 #include "fast/FastProbe.h"
-#include "fast/FastSweep.h"
 #include "tests/ridgecore_fast/FastScenes.h"
 
 using namespace ridgecore;
@@ -112,11 +111,8 @@ TEST(FastMatch, SweepFindsThePairsOfTheDescribedWalk) {
     const std::vector<Found> described = describedSweep(a, b);
     FastPair pairs[kFastMaxPairs];
     uint64_t pa = 0, pb = 0;
-    const int stop = FastStopCount(a.count, b.count);
-    EXPECT_EQ(asFound(pairs, SweepFastPairs(a, b, stop, 11, pairs, pa, pb)), described) << k;
     const FastProbe probe(b);
-    pa = pb = 0;
-    EXPECT_EQ(asFound(pairs, probe.findPairs(a, stop, pairs, pa, pb)), described) << k;
+    EXPECT_EQ(asFound(pairs, probe.findPairs(a, FastStopCount(a.count, b.count), pairs, pa, pb)), described) << k;
     pairsSeen += int(described.size());
   }
   EXPECT_GT(pairsSeen, 300);  // the set pairs plenty, not only rejects
@@ -222,10 +218,12 @@ TEST(FastMatch, TranslationKeptOnlyWhenTheConsistencyCheckRan) {
   EXPECT_EQ(LastFastTranslation().dy, -9);
 }
 
-// Records altered by hand: any counts and bytes, compared without reading
-// past the record, the same by both formulations.
+// Records altered by hand: any counts and bytes are compared without reading
+// past the records (the sanitizer build would stop here), and with results
+// a comparison can have.
 TEST(FastMatch, ArbitraryBytesAreComparedSafely) {
   Random random(77);
+  int paired = 0;
   for (int k = 0; k < 40; ++k) {
     tagFASTFDATA a, b;
     unsigned char* pa = reinterpret_cast<unsigned char*>(&a);
@@ -234,11 +232,12 @@ TEST(FastMatch, ArbitraryBytesAreComparedSafely) {
       pa[i] = uint8_t(random.next());
       pb[i] = uint8_t(random.next());
     }
-    if (k % 2) b = a;  // the same garbage on both sides pairs a lot
-    const FastProbe probe(b);
-    const FastMatchReport plain = EvaluateFastMatch(a, b);
-    const FastMatchReport prepared = EvaluateFastMatch(a, probe);
-    EXPECT_EQ(plain.result, prepared.result) << k;
-    EXPECT_EQ(plain.pairs, prepared.pairs) << k;
+    if (k % 2) b = a;  // the same bytes on both sides pair a lot
+    const FastMatchReport r = EvaluateFastMatch(a, b);
+    EXPECT_LE(r.pairs, kFastMaxPairs);
+    EXPECT_LE(r.result, 2 * kFastMaxPairs + RIDGECORE_MAX_MINUTIAE);
+    EXPECT_GE(r.result, 0);
+    paired += r.pairs;
   }
+  EXPECT_GT(paired, 0);
 }
