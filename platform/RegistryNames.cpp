@@ -2,57 +2,18 @@
 
 #include <cstdint>
 
+#include "platform/Utf8.h"
+
 namespace platform::registry {
 namespace {
 
-// Decodes one code point at text[i], advancing i. Returns -1 for malformed input
-// (overlong forms, surrogates, values above U+10FFFF, truncated sequences).
+// Decodes one code point at text[i], advancing i; -1 for malformed input.
 std::int32_t decode(std::string_view text, std::size_t& i) {
-  const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
-  std::uint8_t b0 = byte(i);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int extra;
-  std::int32_t cp;
-  std::int32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    extra = 1, cp = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2, cp = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return -1;
-  }
-  if (i + extra >= text.size()) return -1;
-  for (int k = 1; k <= extra; ++k) {
-    std::uint8_t b = byte(i + k);
-    if ((b & 0xC0) != 0x80) return -1;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
-  i += extra + 1;
-  return cp;
-}
-
-void encode(std::int32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  char32_t cp = 0;
+  std::size_t n = utf8::decode(text, i, cp);
+  if (n == 0) return -1;
+  i += n;
+  return static_cast<std::int32_t>(cp);
 }
 
 // Ranges in which upper and lower case alternate: (even = upper) or (odd = upper).
@@ -129,7 +90,7 @@ std::string foldCase(std::string_view utf8) {
       out += utf8[i++];
       continue;
     }
-    encode(upper(cp), out);
+    utf8::append(static_cast<char32_t>(upper(cp)), out);
   }
   return out;
 }

@@ -92,6 +92,14 @@ typedef struct tagFASTENROLL {
 
 #pragma pack(pop)
 
+#ifndef __cplusplus
+_Static_assert(sizeof(tagFMINUTIA) == 23, "minutia layout");
+_Static_assert(sizeof(tagFDATA) == 1192, "tagFDATA layout");
+_Static_assert(sizeof(tagENROLL) == 3603, "tagENROLL layout");
+_Static_assert(sizeof(tagFASTFDATA) == 5210, "tagFASTFDATA layout");
+_Static_assert(sizeof(tagFASTENROLL) == 15650, "tagFASTENROLL layout");
+#endif
+
 #ifdef __cplusplus
 static_assert(sizeof(tagFMINUTIA) == 23, "minutia layout");
 static_assert(sizeof(tagFDATA) == 1192, "tagFDATA layout");

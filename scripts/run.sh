@@ -10,6 +10,19 @@ bin="$root/build/bin"
 sim="$bin/ridgeport-sim"
 fingers="$(cd "$root/.." && pwd)/shared/data/fingerprints"
 
+# The simulated sensor registers its driver in the machine store, as the
+# driver's installer would. Without the rights for the system's folder (not
+# root), this run keeps its machine store in the build folder instead, for the
+# simulator and Lockmere alike.
+if [ -z "${LOCKMERE_MACHINE_DIR:-}" ] && [ -z "${LOCKMERE_HOME:-}" ]; then
+  machine=/var/lib/veradynics
+  if [ -d "$machine" ]; then writable="$machine"; else writable="$(dirname "$machine")"; fi
+  if ! [ -w "$writable" ]; then
+    export LOCKMERE_MACHINE_DIR="$root/build/machine"
+    echo "No write access to $machine: the machine store of this run is $LOCKMERE_MACHINE_DIR."
+  fi
+fi
+
 # One sensor (identity A) that takes prints with dark ridges, as in the sample
 # sets, and turns them into its own polarity. A sensor someone already runs is
 # used as it is.

@@ -1,16 +1,19 @@
 #pragma once
 
-// Identities of the maker's fingerprint sensors: the configuration values that
-// both the sensor library (device search, identity check) and the program
-// (sensor presence) compare against. One place, so that a new sensor model is
-// added here and nowhere else.
+// Identities of the maker's fingerprint sensors and the product codes of their
+// driver packages: the configuration values that the sensor library (device
+// search, identity check), the program (driver and sensor presence) and the
+// simulated sensor's set-up compare against. One place, so that a new sensor
+// model or driver package is added here and nowhere else.
 //
 // Header only and free of dependencies: the program includes it without linking
 // the sensor library.
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace ridgeport::driver {
 
@@ -40,5 +43,17 @@ inline std::string deviceInstancePrefix(const SensorIdentity& id) {
                 static_cast<unsigned>(id.productId));
   return text;
 }
+
+// Installer product codes of the sensor driver packages. A driver's set-up
+// records its uninstall entry under kUninstallKey followed by the code in the
+// machine store; the program counts the driver as installed when any one of
+// them is there. The simulated sensor's set-up registers the first one.
+inline constexpr std::array<std::string_view, 3> kDriverProductCodes{
+    "{8F3C2A61-5B7E-4D19-A0C4-2E5A03010001}",  // current driver package
+    "{8F3C2A61-5B7E-4D19-A0C4-2E5A03010000}",  // first release
+    "{4B1D9E07-C3A2-4F58-B6E1-2E5A03020001}",  // package of the second sensor model
+};
+
+inline constexpr std::string_view kUninstallKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 }  // namespace ridgeport::driver

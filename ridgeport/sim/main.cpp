@@ -15,6 +15,7 @@
 #include "platform/FileLock.h"
 #include "platform/Paths.h"
 #include "ridgeport/sim/CommandChannel.h"
+#include "ridgeport/sim/DriverInstallation.h"
 #include "ridgeport/sim/SensorSimulator.h"
 
 using namespace ridgeport::sim;
@@ -23,7 +24,8 @@ namespace {
 
 const char* kUsage = R"(usage: ridgeport-sim COMMAND [ARGUMENTS]
 
-Serve a simulated sensor (runs until "ridgeport-sim stop", Ctrl-C or SIGTERM):
+Serve a simulated sensor (runs until "ridgeport-sim stop", Ctrl-C or SIGTERM);
+first registers the driver in the machine store, as its installer would:
   serve [--device SPEC]... [--finger IMAGE]
         SPEC = N[,identity=A|B|VVVV:PPPP][,revision=R][,release=R][,dv44=V]
                 [,dv46=V][,dv47=V][,dv48=V][,rREG=V][,invert=0|1][,serial=TEXT]
@@ -46,6 +48,9 @@ Change the running sensor (device 0 unless --device N is given):
   log N                                       requests device N has received
   clear-log                                   forget the recorded requests
   stop                                        end the simulator
+
+The driver's entry in the machine store (serve adds it):
+  install-driver | uninstall-driver | driver-status
 
 Another program using the sensor:
   hold-lock     hold the sensor lock; reads "release" / "take" lines on standard
@@ -111,6 +116,11 @@ int serve(const std::vector<std::string>& args) {
   sigaddset(&stopSignals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+  // Set up as a driver installer would, so the program sees the driver as
+  // installed. Serving does not depend on it.
+  if (!DriverInstallation::install(&error))
+    std::fprintf(stderr, "ridgeport-sim: cannot register the driver in the machine store: %s\n", error.c_str());
+
   SensorSimulator simulator;
   if (!simulator.ok()) return fail(simulator.error());
   if (!simulator.listenForCommands(&error)) return fail(error);
@@ -145,6 +155,17 @@ int holdLock() {
     }
   }
   return 0;
+}
+
+int driverEntry(const std::string& name) {
+  std::string error;
+  if (name == "driver-status") {
+    std::printf("%s %s\n", DriverInstallation::isInstalled() ? "installed" : "not installed",
+                DriverInstallation::keyPath().c_str());
+    return 0;
+  }
+  bool ok = name == "install-driver" ? DriverInstallation::install(&error) : DriverInstallation::uninstall(&error);
+  return ok ? 0 : fail(error);
 }
 
 // Sends one command to the running simulator and prints its answer.
@@ -193,6 +214,8 @@ int main(int argc, char** argv) {
 
   if (name == "serve") return serve(args);
   if (name == "hold-lock") return args.empty() ? holdLock() : usage();
+  if (name == "install-driver" || name == "uninstall-driver" || name == "driver-status")
+    return args.empty() ? driverEntry(name) : usage();
   if (name == "finger") return finger(args);
   if (name == "lift") {
     if (args.empty()) return command("lift 0");

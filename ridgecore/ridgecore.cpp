@@ -1,2 +1,0 @@
-// The algorithm library is not built yet; this shell only gives the build its shape.
-#include "ridgecore.h"

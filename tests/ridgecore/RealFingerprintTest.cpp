@@ -1,0 +1,62 @@
+// VD_ExtractFData over every real image, in the sensor's polarity.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/ridgecore/ExportCall.h"
+#include "tests/ridgecore/RealFingerprints.h"
+#include "tests/ridgecore/RidgecoreLibrary.h"
+
+using namespace ridgecoretest;
+
+namespace {
+
+class RealFingerprints : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealFingerprints, ExtractOrFailOnlyThroughTheQualityGate) {
+  const std::vector<RealImage> images = realImages(GetParam());
+  ASSERT_EQ(images.size(), 80u) << "the sample set is incomplete";
+  int extracted = 0, fewerThanTen = 0;
+  std::string sparse;
+  for (const RealImage& image : images) {
+    SCOPED_TRACE(image.name);
+    const std::vector<uint8_t> pixels = sensorImage(image);
+    tagFDATA first, second;
+    std::memset(&first, 0x11, sizeof first);
+    std::memset(&second, 0xEE, sizeof second);
+    ExportCall call;
+    const int result = lib().VD_ExtractFData(pixels.data(), &first, call.message, &call.error);
+    if (result == 0) {
+      EXPECT_EQ(call.error, -12) << call.text();
+      continue;
+    }
+    ++extracted;
+    EXPECT_EQ(call.error, 0);
+    EXPECT_GE(first.count, 1);
+    EXPECT_LE(first.count, 50);
+    for (int k = 0; k < first.count; ++k) {
+      // Pixels 15..284 (blocks 3..56): never in the outer block rings.
+      EXPECT_GE(first.minutiae[k].x, 7);
+      EXPECT_LE(first.minutiae[k].x, 142);
+      EXPECT_GE(first.minutiae[k].y, 7);
+      EXPECT_LE(first.minutiae[k].y, 142);
+    }
+    if (first.count < 10) {
+      ++fewerThanTen;
+      sparse += " " + image.name + ":" + std::to_string(first.count);
+    }
+    ASSERT_EQ(lib().VD_ExtractFData(pixels.data(), &second, call.message, &call.error), 1);
+    EXPECT_EQ(std::memcmp(&first, &second, sizeof first), 0) << "a second extraction differs";
+  }
+  // Most impressions pass the gate. A few clean, small impressions keep
+  // fewer than ten minutiae after suppression; more than a few would mean a fault.
+  EXPECT_GE(extracted, 55);
+  EXPECT_LE(fewerThanTen, 2) << sparse;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, RealFingerprints, ::testing::Values("fvc2000_db1_b", "fvc2002_db1_b"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).substr(0, 7);
+                         });
+
+}  // namespace
