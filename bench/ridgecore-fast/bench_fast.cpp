@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/ridgecore/BenchImages.h"
+#include "extract/ExtractFeatures.h"
 #include "fast/FastForm.h"
 #include "fast/FastMatch.h"
 #include "fast/FastProbe.h"
@@ -52,6 +54,46 @@ void runPairs(benchmark::State& state, const FastPairs& p) {
 void BM_FastMatch_Genuine(benchmark::State& state) { runPairs(state, pairsOf(GenuinePair)); }
 void BM_FastMatch_Impostor(benchmark::State& state) { runPairs(state, pairsOf(ImpostorPair)); }
 
+// The real prints that pass the quality gate, as records (impressions of one
+// finger are consecutive, eight a finger).
+struct RealRecord {
+  int finger;  // set * 100 + finger
+  tagFDATA record;
+  tagFASTFDATA fast;
+};
+
+const std::vector<RealRecord>& realRecords() {
+  static const std::vector<RealRecord> records = [] {
+    std::vector<RealRecord> out;
+    const std::vector<ridgecorebench::BenchImage>& images = ridgecorebench::realImages();
+    for (size_t k = 0; k < images.size(); ++k) {
+      RealRecord r{int(k / 8), {}, {}};
+      if (ridgecore::extractFeatures(images[k].pixels.data(), r.record, nullptr) != ridgecore::kExtracted) continue;
+      std::memcpy(r.record.mark, "1040DV", 6);
+      r.fast = fast(r.record);
+      out.push_back(r);
+    }
+    return out;
+  }();
+  return records;
+}
+
+FastPairs realPairs(bool sameFinger) {
+  FastPairs p;
+  const std::vector<RealRecord>& r = realRecords();
+  for (size_t i = 0; i < r.size(); ++i) {
+    for (size_t j = 0; j < r.size(); ++j) {
+      if (i == j || (r[i].finger == r[j].finger) != sameFinger) continue;
+      p.first.push_back(r[i].fast);
+      p.second.push_back(r[j].fast);
+    }
+  }
+  return p;
+}
+
+void BM_FastMatch_GenuineReal(benchmark::State& state) { runPairs(state, realPairs(true)); }
+void BM_FastMatch_ImpostorReal(benchmark::State& state) { runPairs(state, realPairs(false)); }
+
 // The impostor comparisons of a search: one prepared probe, many stored sides.
 void BM_FastMatch_ImpostorPrepared(benchmark::State& state) {
   const FastPairs p = pairsOf(ImpostorPair);
@@ -97,21 +139,28 @@ MinutiaSet variant(const MinutiaSet& finger, int v) {
   return out;
 }
 
-// 32767 templates of three impressions each in one buffer, all different,
-// none of the probe's finger, so that the search compares every slot.
+// The minutiae of a record as a set in pixels, to be moved and turned.
+MinutiaSet minutiaeOf(const tagFDATA& r) {
+  MinutiaSet set;
+  for (int k = 0; k < r.count && k < RIDGECORE_MAX_MINUTIAE; ++k)
+    set.push_back(
+        {2 * r.minutiae[k].x, 2 * r.minutiae[k].y, r.minutiae[k].typeDir >> 1, (r.minutiae[k].typeDir & 1) != 0});
+  return set;
+}
+
+// 32767 templates of three impressions each in one buffer, every one a
+// variant (moved and turned a little) of a source finger, no two alike; the
+// probe is a finger none of them holds, so the search compares every slot.
 struct SearchSet {
   std::vector<unsigned char> buffer;
   tagFASTFDATA probe;
 
-  SearchSet() : buffer(size_t(kTemplates) * sizeof(tagFASTENROLL)) {
-    std::vector<MinutiaSet> fingers;
-    for (int f = 0; f < kFingers; ++f) {
-      Random random(uint64_t(8000 + f));
-      fingers.push_back(RandomMinutiae(random, random.uniform(28, 45)));
-    }
+  SearchSet(const std::vector<MinutiaSet>& fingers, const tagFASTFDATA& stranger)
+      : buffer(size_t(kTemplates) * sizeof(tagFASTENROLL)), probe(stranger) {
+    const int n = int(fingers.size());
     for (int i = 0; i < kTemplates; ++i) {
-      const MinutiaSet& finger = fingers[size_t(i % kFingers)];
-      const int v = i / kFingers;  // 0..511: no two templates alike
+      const MinutiaSet& finger = fingers[size_t(i % n)];
+      const int v = i / n;  // no two templates alike
       tagFASTENROLL e;
       std::memset(&e, 0, sizeof e);
       for (int s = 0; s < 3; ++s) e.slot[s] = fast(MakeRecord(variant(finger, (v + 170 * s) % 567)));
@@ -120,13 +169,36 @@ struct SearchSet {
       e.magic = RIDGECORE_ENROLL_MAGIC;
       std::memcpy(buffer.data() + size_t(i) * sizeof e, &e, sizeof e);
     }
-    Random random(99);
-    probe = fast(MakeRecord(RandomMinutiae(random, 38)));
   }
 };
 
-void BM_FastSearch32767_NoMatch(benchmark::State& state) {
-  static const SearchSet set;
+// Templates from the real records of every finger but the first; the probe
+// is the first finger's first impression.
+const SearchSet& realSearchSet() {
+  static const SearchSet set = [] {
+    std::vector<MinutiaSet> fingers;
+    for (const RealRecord& r : realRecords()) {
+      if (r.finger != realRecords().front().finger) fingers.push_back(minutiaeOf(r.record));
+    }
+    return SearchSet(fingers, realRecords().front().fast);
+  }();
+  return set;
+}
+
+const SearchSet& syntheticSearchSet() {
+  static const SearchSet set = [] {
+    std::vector<MinutiaSet> fingers;
+    for (int f = 0; f < kFingers; ++f) {
+      Random random(uint64_t(8000 + f));
+      fingers.push_back(RandomMinutiae(random, random.uniform(28, 45)));
+    }
+    Random random(99);
+    return SearchSet(fingers, fast(MakeRecord(RandomMinutiae(random, 38))));
+  }();
+  return set;
+}
+
+void runSearch(benchmark::State& state, const SearchSet& set) {
   int index = 0, score = 0;
   for (auto _ : state) {
     const int code = SearchFastTemplates(set.probe, set.buffer.data(), kTemplates, int{sizeof(tagFASTENROLL)}, 0,
@@ -136,13 +208,24 @@ void BM_FastSearch32767_NoMatch(benchmark::State& state) {
   }
 }
 
+void BM_FastSearch32767_NoMatch(benchmark::State& state) { runSearch(state, realSearchSet()); }
+void BM_FastSearch32767_NoMatch_Synthetic(benchmark::State& state) { runSearch(state, syntheticSearchSet()); }
+
 }  // namespace
 
 BENCHMARK(BM_FastMatch_Genuine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastMatch_Impostor)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FastMatch_GenuineReal)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FastMatch_ImpostorReal)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastMatch_ImpostorPrepared)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastProbe)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ToFastForm)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastSearch32767_NoMatch)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FastSearch32767_NoMatch_Synthetic)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

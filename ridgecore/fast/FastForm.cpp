@@ -1,5 +1,6 @@
 #include "fast/FastForm.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -18,38 +19,42 @@ struct SourceMinutia {
 };
 
 constexpr int kRingCount = 4;
-constexpr uint8_t kOutside = kRingCount;
-
-// The innermost ring of j around i, kOutside beyond the last.
-uint8_t ringOf(const SourceMinutia& i, const SourceMinutia& j) {
-  const int dx = j.x - i.x;
-  const int dy = j.y - i.y;
-  const int squared = dx * dx + dy * dy;
-  uint8_t ring = 0;
-  while (ring < kRingCount && squared > kRings[ring]) ++ring;
-  return ring;
-}
+constexpr int kDistances = 128;  // a neighbour lies at most 100 away
 
 void collectNeighbours(const SourceMinutia* source, int n, int i, FastMinutia& out) {
-  uint8_t ring[RIDGECORE_MAX_MINUTIAE];
-  for (int j = 0; j < n; ++j) ring[j] = j == i ? kOutside : ringOf(source[i], source[j]);
-  FastNeighbour entry[RIDGECORE_MAX_MINUTIAE];  // each neighbour's entry, made once for all its copies
-  bool made[RIDGECORE_MAX_MINUTIAE] = {};
+  // within[p]: the minutiae inside ring p, and so inside every outer one.
+  uint64_t within[kRingCount] = {};
+  for (int j = 0; j < n; ++j) {
+    const int dx = source[j].x - source[i].x;
+    const int dy = source[j].y - source[i].y;
+    const int squared = dx * dx + dy * dy;
+    for (int p = 0; p < kRingCount; ++p) within[p] |= uint64_t(squared <= kRings[p]) << j;
+  }
+  for (uint64_t& w : within) w &= ~(uint64_t{1} << i);
+  // Ring by ring, each in source order, until the slots are used; every
+  // neighbour's entry is made once for all its copies.
+  FastNeighbour entry[RIDGECORE_MAX_MINUTIAE];
+  uint64_t made = 0;
+  FastNeighbour listed[kFastNeighbourSlots];
   int count = 0;
-  for (int pass = 0; pass < kRingCount; ++pass) {
-    for (int j = 0; j < n && count < kFastNeighbourSlots; ++j) {
-      if (ring[j] > pass) continue;
-      if (!made[j]) {
+  for (int p = 0; p < kRingCount && count < kFastNeighbourSlots; ++p) {
+    for (uint64_t m = within[p]; m && count < kFastNeighbourSlots; m &= m - 1) {
+      const int j = std::countr_zero(m);
+      if (!(made & (uint64_t{1} << j))) {
         entry[j] = MakeFastNeighbour(source[i].x, source[i].y, source[i].direction, source[j].x, source[j].y,
                                      source[j].direction, j);
-        made[j] = true;
+        made |= uint64_t{1} << j;
       }
-      out.neighbours[count++] = entry[j];
+      listed[count++] = entry[j];
     }
   }
+  // Nearest first, equal distances in listed order: a counting sort.
+  uint8_t first[kDistances + 1] = {};
+  for (int k = 0; k < count; ++k) ++first[listed[k].distance + 1];
+  for (int d = 1; d <= kDistances; ++d) first[d] = uint8_t(first[d] + first[d - 1]);
+  for (int k = 0; k < count; ++k) out.neighbours[first[listed[k].distance]++] = listed[k];
   out.neighbourCount = uint8_t(count);
   for (int k = count; k < kFastNeighbourSlots; ++k) out.neighbours[k] = FastNeighbour{kFastEmptyDistance, 0, 0, 0};
-  SortFastNeighbours(out.neighbours, count);  // the empty entries are the farthest already
 }
 
 }  // namespace

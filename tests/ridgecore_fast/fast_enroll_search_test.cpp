@@ -141,45 +141,6 @@ TEST(FastEnrollment, TheLastFilledSlotDecides) {
   EXPECT_EQ(CheckNewFastImpression(e, 2), EnrollVerdict::Accepted);
 }
 
-TEST(FastTemplateSearch, ElevenFastPairsMatchARecordButNotATemplate) {
-  const Scene eleven = scene(11, 7);
-  EXPECT_EQ(FastMatch(eleven.stored, eleven.other), kFastRecordMatch);
-  int score = 7;
-  const tagFASTENROLL e11 = completed(eleven.stored, otherFinger(1), otherFinger(2));
-  EXPECT_EQ(CompareWithFastTemplate(eleven.other, e11, &score), kSearchNoMatch);
-  EXPECT_EQ(score, 0);
-  const Scene twelve = scene(12, 6);
-  const tagFASTENROLL e12 = completed(otherFinger(1), otherFinger(2), twelve.stored);
-  EXPECT_EQ(CompareWithFastTemplate(twelve.other, e12, &score), kSearchMatched);
-  EXPECT_EQ(score, 100);
-}
-
-TEST(FastTemplateSearch, SlotZeroOfEveryTemplateComesFirst) {
-  TemplateList list;
-  list.add(completed(otherFinger(1), fingerAt(0, 0), otherFinger(2)));  // matches through slot 1
-  list.add(completed(fingerAt(0, 0), otherFinger(3), otherFinger(4)));  // matches through slot 0
-  list.add(completed(fingerAt(0, 0), otherFinger(5), otherFinger(6)));
-  const Outcome o = search(list, fingerAt(16, 10), 1);
-  EXPECT_EQ(o.code, kSearchMatched);
-  EXPECT_EQ(o.index, 1);
-  EXPECT_EQ(o.score, 100);
-  EXPECT_EQ(o.translation.dx, 16);
-}
-
-TEST(FastTemplateSearch, MissingMagicEndsTheSearchWhenReached) {
-  TemplateList list;
-  list.add(completed(otherFinger(1), fingerAt(0, 0), otherFinger(2)));
-  list.add(completed(otherFinger(3), otherFinger(4), otherFinger(5)));
-  list.at(1).magic = 0;
-  const Outcome o = search(list, fingerAt(16, 10), 1);
-  EXPECT_EQ(o.code, kSearchBadTemplate);
-  EXPECT_EQ(o.index, -1);
-  EXPECT_EQ(o.score, 0);
-  list.at(1).magic = 0xDA;
-  list.at(0).magic = 0xDB;
-  EXPECT_EQ(search(list, fingerAt(16, 10), 1).code, kSearchBadTemplate);
-}
-
 TEST(FastTemplateSearch, NothingToSearch) {
   int index = 7, score = 7;
   const tagFASTFDATA probe = fingerAt(0, 0);
