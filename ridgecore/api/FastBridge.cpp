@@ -1,15 +1,42 @@
 #include "api/FastBridge.h"
 
-// The fast engines (fast/) are not in this build yet: every call reports "not
-// available". Replace each body by the call into the engine.
+#include "fast/FastEnroll.h"
+#include "fast/FastForm.h"
+#include "fast/FastMatch.h"
+#include "fast/FastSearch.h"
+
+// The fast exports' calls into the fast form and the fast matcher (fast/).
 namespace ridgecore::api::fastmatcher {
 
-std::optional<bool> toFastForm(const tagFDATA&, tagFASTFDATA&) { return std::nullopt; }
+// The conversion has no failure of its own: every record, whatever its
+// count, has a fast form (a record claiming more than 50 minutiae gives its
+// first 50).
+std::optional<bool> toFastForm(const tagFDATA& record, tagFASTFDATA& fast) {
+  ToFastForm(record, fast);
+  return true;
+}
 
-std::optional<int> fastMatch(const tagFASTFDATA&, const tagFASTFDATA&) { return std::nullopt; }
+std::optional<int> fastMatch(const tagFASTFDATA& stored, const tagFASTFDATA& other) { return FastMatch(stored, other); }
 
-std::optional<EnrollVerdict> checkNewImpression(const tagFASTENROLL&, int) { return std::nullopt; }
+std::optional<EnrollVerdict> checkNewImpression(const tagFASTENROLL& templ, int slot) {
+  switch (CheckNewFastImpression(templ, slot)) {
+    case ridgecore::EnrollVerdict::Accepted:
+      return EnrollVerdict::Accepted;
+    case ridgecore::EnrollVerdict::NotMoved:
+      return EnrollVerdict::NotMoved;
+    case ridgecore::EnrollVerdict::NotSameFinger:
+      break;
+  }
+  return EnrollVerdict::NotSameFinger;
+}
 
-std::optional<SearchOutcome> searchTemplates(const tagFASTFDATA&, const TemplateList&, int*) { return std::nullopt; }
+std::optional<SearchOutcome> searchTemplates(const tagFASTFDATA& probe, const TemplateList& templates, int* score) {
+  int index = -1;
+  const int code = SearchFastTemplates(probe, templates.buffer, templates.count, templates.dataSize,
+                                       templates.headerSize, &index, score);
+  if (code == kSearchMatched) return SearchOutcome{SearchOutcome::Kind::Match, index};
+  if (code == kSearchBadTemplate) return SearchOutcome{SearchOutcome::Kind::BadTemplate, -1};
+  return SearchOutcome{SearchOutcome::Kind::NoMatch, -1};
+}
 
 }  // namespace ridgecore::api::fastmatcher

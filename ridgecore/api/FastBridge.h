@@ -6,7 +6,8 @@
 #include "ridgecore.h"
 
 // The seam between the fast exports and the fast engines (fast form and fast
-// matching). std::nullopt = not part of the build; wiring means filling in FastBridge.cpp.
+// matching, in fast/). Each call returns a value: the optionals are the seam's
+// way to say "not part of the build", which no longer arises.
 namespace ridgecore::api::fastmatcher {
 
 // The fast form of a record; false inside the optional when the conversion failed (-999).
