@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -114,14 +115,32 @@ bool parse(int argc, char** argv, Arguments& a, bool& help) {
   return true;
 }
 
+// A JSON string body: quotes, backslashes and control characters escaped.
+std::string jsonText(const std::string& text) {
+  std::string out;
+  for (const unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += char(c);
+    }
+  }
+  return out;
+}
+
 void printRow(const std::string& set, const std::string& family, Polarity polarity, const AccuracyFigures& f,
               bool json) {
   if (json) {
     std::printf(
         "{\"set\": \"%s\", \"family\": \"%s\", \"polarity\": \"%s\", \"genuine_rate\": %.4f, \"impostor_rate\": "
         "%.4f, \"enroll_rate\": %.4f, \"rank1_rate\": %.4f}\n",
-        set.c_str(), family.c_str(), polarityName(polarity), f.genuine.value(), f.impostor.value(), f.enroll.value(),
-        f.rank1.value());
+        jsonText(set).c_str(), jsonText(family).c_str(), polarityName(polarity), f.genuine.value(), f.impostor.value(),
+        f.enroll.value(), f.rank1.value());
     return;
   }
   auto rate = [](const Rate& r) {
@@ -148,6 +167,17 @@ int main(int argc, char** argv) {
     usage(stdout);
     return 0;
   }
+  for (const std::string& name : args.families) {
+    if (!makeFamily(name, args.options)) {
+      std::fprintf(stderr, "accuracy: unknown family %s\n", name.c_str());
+      return 2;
+    }
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(args.data, ec)) {
+    std::fprintf(stderr, "accuracy: %s is not a folder of sets\n", args.data.c_str());
+    return 1;
+  }
   try {
     if (!args.json) {
       std::printf("filter gain: %s, rotation disagreement: %s\n", nameOf(kGains, args.options.extraction.filterGain),
@@ -164,10 +194,6 @@ int main(int argc, char** argv) {
       for (const FingerprintSet& set : sets) {
         for (const std::string& name : args.families) {
           std::unique_ptr<MatcherFamily> family = makeFamily(name, args.options);
-          if (!family) {
-            std::fprintf(stderr, "accuracy: unknown family %s\n", name.c_str());
-            return 2;
-          }
           std::vector<std::string> failures;
           const AccuracyFigures figures = measureAccuracy(*family, set, args.failures ? &failures : nullptr);
           printRow(set.name, name, polarity, figures, args.json);
