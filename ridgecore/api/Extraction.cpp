@@ -7,9 +7,10 @@
 
 namespace ridgecore::api {
 
-bool extractMinutiae(const uint8_t* image, tagFDATA& record, const char* tag, Reply& reply) {
+bool extractMinutiae(const uint8_t* image, tagFDATA& record, const char* tag, Reply& reply,
+                     const ExtractionOptions& options) {
   char stageMessage[128] = "";
-  if (extractFeatures(image, record, stageMessage) == kExtracted) return true;
+  if (extractFeatures(image, record, stageMessage, nullptr, options) == kExtracted) return true;
   if (std::strcmp(stageMessage, kAmbientLightMessage) == 0) {
     reply.fail(kPoorQuality, tag, "The quality of fingerprint image is not good!");
   } else {
@@ -18,9 +19,10 @@ bool extractMinutiae(const uint8_t* image, tagFDATA& record, const char* tag, Re
   return false;
 }
 
-bool extractRecord(const uint8_t* image, tagFDATA& record, const char* tag, Reply& reply) {
+bool extractRecord(const uint8_t* image, tagFDATA& record, const char* tag, Reply& reply,
+                   const ExtractionOptions& options) {
   fillFromImage(&record, sizeof record, image);
-  return extractMinutiae(image, record, tag, reply);
+  return extractMinutiae(image, record, tag, reply, options);
 }
 
 }  // namespace ridgecore::api

@@ -1,122 +1,46 @@
 // The feature-record family: extraction, slot filling and comparison from
-// the caller's images and records.
-#include <cstring>
-
-#include "api/Extraction.h"
-#include "api/RecordLayout.h"
-#include "api/RetryPicture.h"
-#include "api/Search.h"
-#include "api/SlotFilling.h"
+// the caller's images and records, on the default pipeline.
+#include "api/FeatureRecordFunctions.h"
 #include "ridgecore.h"
-
-using namespace ridgecore::api;
 
 namespace {
 
-ProbeSource<tagFDATA> extractedProbe(const unsigned char* image, const char* tag) {
-  return [image, tag](tagFDATA& probe, Reply& reply) {
-    if (!image) return reply.fail(kWrongParam, tag, "Wrong param : pImage is NULL.") != 0;
-    return extractRecord(image, probe, tag, reply);
-  };
-}
-
-ProbeSource<tagFDATA> recordProbe(const tagFDATA* record, const char* tag) {
-  return [record, tag](tagFDATA& probe, Reply& reply) {
-    if (!record) return reply.fail(kWrongParam, tag, "Wrong param : pFData is NULL.") != 0;
-    if (!hasFDataMark(*record)) return reply.fail(kBadRecord, tag, "Contaminated or Wrong FDATA!!!") != 0;
-    probe = *record;
-    return true;
-  };
-}
+ridgecore::api::FeatureRecordFunctions functions() { return ridgecore::api::FeatureRecordFunctions(); }
 
 }  // namespace
 
 int VD_ExtractFData(const unsigned char* pImage, tagFDATA* pFData, char* message, int* error) {
-  constexpr char tag[] = "S_EF";
-  Reply reply(message, error);
-  if (!pImage) return reply.fail(kWrongParam, tag, "Wrong param : pImage is NULL.");
-  if (!pFData) return reply.fail(kWrongParam, tag, "Wrong param : pFData is NULL.");
-  if (!extractRecord(pImage, *pFData, tag, reply)) return 0;
-  writeFDataMark(*pFData);
-  return reply.succeed();
+  return functions().extractFData(pImage, pFData, message, error);
 }
 
 int VD_CompareFData1to1(tagFDATA* pFirst, tagFDATA* pSecond, int* score, char* message, int* error) {
-  constexpr char tag[] = "S_CF1to1";
-  Reply reply(message, error);
-  if (!score) return reply.fail(kWrongParam, tag, "Wrong param : score is NULL.");
-  *score = 0;
-  if (!pFirst || !pSecond) return reply.fail(kWrongParam, tag, "Wrong param : pFData is NULL.");
-  if (!hasFDataMark(*pFirst) || !hasFDataMark(*pSecond)) {
-    return reply.fail(kBadRecord, tag, "Contaminated or Wrong FDATA!!!");
-  }
-  // The second record is the stored side: the scanned list.
-  const std::optional<int> pairs = matcher::matchRecords(*pSecond, *pFirst);
-  if (!pairs) return reply.notAvailable(tag);
-  *score = *pairs >= 12 ? 100 : 0;
-  return reply.succeed();
+  return functions().compareFData1to1(pFirst, pSecond, score, message, error);
 }
 
 int VD_MakeEnroll(unsigned char* pImage, int iSelection, tagENROLL* pEnroll, char* message, int* error) {
-  constexpr char tag[] = "S_ME";
-  Reply reply(message, error);
-  if (!pImage) return reply.fail(kWrongParam, tag, "Wrong param : pImage is NULL.");
-  if (!pEnroll) return reply.fail(kWrongParam, tag, "Wrong param : pEnroll is NULL.");
-  const SlotFill fill{
-      tag,
-      TemplateKind::Classic,
-      7,
-      NotMovedBand::FromImage,
-      kNotMovedInFingerprint,
-      [&](uint8_t* slot, Reply& r) { return extractRecord(pImage, *reinterpret_cast<tagFDATA*>(slot), tag, r); },
-      [&] { drawRetryIntoImage(pImage); },
-  };
-  return fillSlot(fill, iSelection, reinterpret_cast<uint8_t*>(pEnroll), reply);
+  return functions().makeEnroll(pImage, iSelection, pEnroll, message, error);
 }
 
 int VD_MakeEnrollUsingFData(tagFDATA* pFData, int iSelection, tagENROLL* pEnroll, char* message, int* error) {
-  constexpr char tag[] = "S_MEUF";
-  Reply reply(message, error);
-  if (!pEnroll) return reply.fail(kWrongParam, tag, "Wrong param : pEnroll is NULL.");
-  const ProbeSource<tagFDATA> source = recordProbe(pFData, tag);
-  const SlotFill fill{
-      tag,
-      TemplateKind::Classic,
-      8,
-      NotMovedBand::FromRecord,
-      kNotMovedInFingerprint,
-      [&](uint8_t* slot, Reply& r) { return source(*reinterpret_cast<tagFDATA*>(slot), r); },
-      nullptr,
-  };
-  return fillSlot(fill, iSelection, reinterpret_cast<uint8_t*>(pEnroll), reply);
+  return functions().makeEnrollUsingFData(pFData, iSelection, pEnroll, message, error);
 }
 
 int VD_CompareEnroll1to1(unsigned char* pImage, tagENROLL* pEnroll, int* score, char* message, int* error) {
-  constexpr char tag[] = "S_CE1toN";
-  Reply reply(message, error);
-  return compareWithTemplate<tagFDATA>(tag, extractedProbe(pImage, tag), matcher::searchTemplates,
-                                       reinterpret_cast<const uint8_t*>(pEnroll), score, reply);
+  return functions().compareEnroll1to1(pImage, pEnroll, score, message, error);
 }
 
 int VD_CompareEnroll1toN(unsigned char* pImage, const unsigned char* buffer, int iUserCount, int iDataSize,
                          int iHeaderSize, int* index, int* score, char* message, int* error) {
-  constexpr char tag[] = "S_CE1toN";
-  Reply reply(message, error);
-  return searchTemplates<tagFDATA>(tag, kClassicSearchLimit, extractedProbe(pImage, tag), matcher::searchTemplates,
-                                   buffer, iUserCount, iDataSize, iHeaderSize, index, score, reply);
+  return functions().compareEnroll1toN(pImage, buffer, iUserCount, iDataSize, iHeaderSize, index, score, message,
+                                       error);
 }
 
 int VD_CompareEnroll1to1UsingFData(tagFDATA* pFData, tagENROLL* pEnroll, int* score, char* message, int* error) {
-  constexpr char tag[] = "S_CE1to1UF";
-  Reply reply(message, error);
-  return compareWithTemplate<tagFDATA>(tag, recordProbe(pFData, tag), matcher::searchTemplates,
-                                       reinterpret_cast<const uint8_t*>(pEnroll), score, reply);
+  return functions().compareEnroll1to1UsingFData(pFData, pEnroll, score, message, error);
 }
 
 int VD_CompareEnroll1toNUsingFData(tagFDATA* pFData, unsigned char* buffer, int iUserCount, int iDataSize,
                                    int iHeaderSize, int* index, int* score, char* message, int* error) {
-  constexpr char tag[] = "S_CE1toNUF";
-  Reply reply(message, error);
-  return searchTemplates<tagFDATA>(tag, kClassicSearchLimit, recordProbe(pFData, tag), matcher::searchTemplates, buffer,
-                                   iUserCount, iDataSize, iHeaderSize, index, score, reply);
+  return functions().compareEnroll1toNUsingFData(pFData, buffer, iUserCount, iDataSize, iHeaderSize, index, score,
+                                                 message, error);
 }

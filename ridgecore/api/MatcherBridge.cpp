@@ -1,13 +1,36 @@
 #include "api/MatcherBridge.h"
 
-// The classic engines (match/, enroll/) are not in this build yet: every call
-// reports "not available". Replace each body by the call into the engine.
+#include "enroll/SearchTemplates.h"
+#include "match/MatchFeatureSets.h"
+
 namespace ridgecore::api::matcher {
 
-std::optional<EnrollVerdict> checkNewImpression(const tagENROLL&, int, NotMovedBand) { return std::nullopt; }
+EnrollVerdict checkNewImpression(const tagENROLL& templ, int slot, NotMovedBand band, const MatchOptions& options) {
+  const ImpressionSource source =
+      band == NotMovedBand::FromRecord ? ImpressionSource::FeatureRecord : ImpressionSource::Image;
+  return CheckNewImpression(templ, slot, source, options);
+}
 
-std::optional<int> matchRecords(const tagFDATA&, const tagFDATA&) { return std::nullopt; }
+int matchRecords(const tagFDATA& scanned, const tagFDATA& searched, const MatchOptions& options) {
+  return MatchFeatureSets(&scanned, &searched, options);
+}
 
-std::optional<SearchOutcome> searchTemplates(const tagFDATA&, const TemplateList&, int*) { return std::nullopt; }
+SearchOutcome searchTemplates(const tagFDATA& probe, const TemplateList& templates, int* score,
+                              const MatchOptions& options) {
+  SearchOutcome outcome;
+  switch (SearchTemplates(probe, templates.buffer, templates.count, templates.dataSize, templates.headerSize,
+                          &outcome.index, score, options)) {
+    case kSearchMatched:
+      outcome.kind = SearchOutcome::Kind::Match;
+      break;
+    case kSearchBadTemplate:
+      outcome.kind = SearchOutcome::Kind::BadTemplate;
+      break;
+    default:
+      outcome.kind = SearchOutcome::Kind::NoMatch;
+      break;
+  }
+  return outcome;
+}
 
 }  // namespace ridgecore::api::matcher

@@ -1,5 +1,7 @@
 #include "api/Search.h"
 
+#include "enroll/SearchTemplates.h"
+
 namespace ridgecore::api {
 
 int finishSearch(const std::optional<SearchOutcome>& outcome, const char* tag, int* index, int* score, Reply& reply) {
@@ -7,7 +9,7 @@ int finishSearch(const std::optional<SearchOutcome>& outcome, const char* tag, i
   switch (outcome->kind) {
     case SearchOutcome::Kind::Match:
       if (index) *index = outcome->index;
-      *score = 100;
+      *score = kMatchScore;
       return reply.succeed();
     case SearchOutcome::Kind::BadTemplate:
       *score = 0;

@@ -31,6 +31,13 @@ template <typename Probe>
 using TemplateSearch =
     std::function<std::optional<SearchOutcome>(const Probe& probe, const TemplateList& templates, int* score)>;
 
+// The classic search with the matcher's options bound.
+inline TemplateSearch<tagFDATA> classicSearch(const MatchOptions& options = {}) {
+  return [options](const tagFDATA& probe, const TemplateList& templates, int* score) {
+    return std::optional<SearchOutcome>(matcher::searchTemplates(probe, templates, score, options));
+  };
+}
+
 // Score 100 / index on a match, -9 "(tag) Please try again..." without one, -8 on a template without its magic.
 int finishSearch(const std::optional<SearchOutcome>& outcome, const char* tag, int* index, int* score, Reply& reply);
 

@@ -51,8 +51,8 @@ int compareFromSensor(const CaptureDevice& device, const unsigned char* buffer, 
   const ProbeSource<tagFDATA> capture = [&](tagFDATA& probe, Reply& r) {
     return captureAndExtract(device, pPreview, probe, kCompareTag, r);
   };
-  return searchTemplates<tagFDATA>(kCompareTag, kSensorSearchLimit, capture, matcher::searchTemplates, buffer,
-                                   iUserCount, iDataSize, iHeaderSize, index, score, reply);
+  return searchTemplates<tagFDATA>(kCompareTag, kSensorSearchLimit, capture, classicSearch(), buffer, iUserCount,
+                                   iDataSize, iHeaderSize, index, score, reply);
 }
 
 }  // namespace ridgecore::api

@@ -6,9 +6,10 @@
 namespace ridgecore::api {
 namespace {
 
+// The verdict; the fast family's is missing while its engine is not wired in.
 std::optional<EnrollVerdict> consistencyWithFilledSlots(const SlotFill& fill, const uint8_t* templ, int slot) {
   if (fill.kind == TemplateKind::Classic) {
-    return matcher::checkNewImpression(*reinterpret_cast<const tagENROLL*>(templ), slot, fill.band);
+    return matcher::checkNewImpression(*reinterpret_cast<const tagENROLL*>(templ), slot, fill.band, fill.matching);
   }
   return fastmatcher::checkNewImpression(*reinterpret_cast<const tagFASTENROLL*>(templ), slot);
 }

@@ -20,6 +20,8 @@ struct SlotFill {
   std::function<bool(uint8_t* slot, Reply& reply)> obtain;
   // Draws RetryPicture where the export shows it (none for the record fills).
   std::function<void()> drawRetry;
+  // The classic consistency rule's comparisons.
+  MatchOptions matching{};
 };
 
 inline constexpr char kNotMovedInFingerprint[] =

@@ -24,7 +24,8 @@ bool anyOtherSlotFilled(const tagENROLL& enroll, int newSlot) {
 
 int NotMovedLowestDy(ImpressionSource source) { return source == ImpressionSource::FeatureRecord ? -4 : -5; }
 
-EnrollVerdict CheckNewImpression(const tagENROLL& enroll, int newSlot, ImpressionSource source) {
+EnrollVerdict CheckNewImpression(const tagENROLL& enroll, int newSlot, ImpressionSource source,
+                                 const MatchOptions& options) {
   if (newSlot < 0 || newSlot >= kSlots) return EnrollVerdict::NotSameFinger;
   if (!anyOtherSlotFilled(enroll, newSlot)) return EnrollVerdict::Accepted;
   MatchList& impression = SearchedWorkingList();
@@ -34,7 +35,7 @@ EnrollVerdict CheckNewImpression(const tagENROLL& enroll, int newSlot, Impressio
   for (int k = 0; k < kSlots; ++k) {
     if (k == newSlot || enroll.flags[k] != 1) continue;
     PrepareMatchList(enroll.slot[k], filled);
-    if (MatchFeatureSets(filled, impression) >= kSameFingerPairs) verdict = EnrollVerdict::Accepted;
+    if (MatchFeatureSets(filled, impression, options) >= kSameFingerPairs) verdict = EnrollVerdict::Accepted;
     const MatchResults& last = LastMatchResults();
     if (lyingStill(last.dx, last.dy, source)) verdict = EnrollVerdict::NotMoved;
   }

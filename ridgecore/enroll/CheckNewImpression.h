@@ -1,5 +1,6 @@
 #pragma once
 
+#include "match/MatchOptions.h"
 #include "ridgecore.h"
 
 namespace ridgecore {
@@ -30,6 +31,7 @@ inline constexpr int kSameFingerPairs = 7;
 // (the previous comparison's translation is read). With no other slot filled
 // there is nothing to check: Accepted, and no comparison runs. newSlot outside
 // 0..2 is NotSameFinger.
-EnrollVerdict CheckNewImpression(const tagENROLL& enroll, int newSlot, ImpressionSource source);
+EnrollVerdict CheckNewImpression(const tagENROLL& enroll, int newSlot, ImpressionSource source,
+                                 const MatchOptions& options = {});
 
 }  // namespace ridgecore

@@ -9,7 +9,6 @@ namespace ridgecore {
 namespace {
 
 constexpr int kSlots = 3;
-constexpr int kMatchScore = 100;
 
 const tagENROLL& templateAt(const unsigned char* buffer, int i, int dataSize, int headerSize) {
   const std::ptrdiff_t offset = std::ptrdiff_t{headerSize} + std::ptrdiff_t{i} * dataSize;
@@ -19,7 +18,7 @@ const tagENROLL& templateAt(const unsigned char* buffer, int i, int dataSize, in
 }  // namespace
 
 int SearchTemplates(const tagFDATA& probe, const unsigned char* buffer, int count, int dataSize, int headerSize,
-                    int* indexOut, int* scoreOut) {
+                    int* indexOut, int* scoreOut, const MatchOptions& options) {
   int unusedIndex = 0;
   int unusedScore = 0;
   int* index = indexOut ? indexOut : &unusedIndex;
@@ -38,7 +37,7 @@ int SearchTemplates(const tagFDATA& probe, const unsigned char* buffer, int coun
         return kSearchBadTemplate;
       }
       PrepareMatchList(enroll.slot[slot], scanned);
-      *score = MatchFeatureSets(scanned, searched);
+      *score = MatchFeatureSets(scanned, searched, options);
       if (*score >= kMatchingPairs) {
         *index = i;
         *score = kMatchScore;
@@ -50,10 +49,10 @@ int SearchTemplates(const tagFDATA& probe, const unsigned char* buffer, int coun
   return kSearchNoMatch;
 }
 
-int CompareWithTemplate(const tagFDATA& probe, const tagENROLL& enroll, int* score) {
+int CompareWithTemplate(const tagFDATA& probe, const tagENROLL& enroll, int* score, const MatchOptions& options) {
   int index = -1;
   return SearchTemplates(probe, reinterpret_cast<const unsigned char*>(&enroll), 1, int{sizeof(tagENROLL)}, 0, &index,
-                         score);
+                         score, options);
 }
 
 }  // namespace ridgecore

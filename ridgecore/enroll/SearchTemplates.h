@@ -1,5 +1,6 @@
 #pragma once
 
+#include "match/MatchOptions.h"
 #include "ridgecore.h"
 
 namespace ridgecore {
@@ -9,6 +10,7 @@ inline constexpr int kSearchMatched = 0;
 inline constexpr int kSearchBadTemplate = -8;  // a template without the magic byte: result 0
 inline constexpr int kSearchNoMatch = -9;      // completed without a match: result 1
 inline constexpr int kMatchingPairs = 12;      // a comparison with more than 11 pairs is a match
+inline constexpr int kMatchScore = 100;        // the score output of a match (0 without one)
 
 // Searches count templates for the probe. Template i starts at
 // buffer + headerSize + i * dataSize. Slot 0 of every template is tried
@@ -23,9 +25,9 @@ inline constexpr int kMatchingPairs = 12;      // a comparison with more than 11
 // levels are not read. Returns kSearchMatched, kSearchBadTemplate or
 // kSearchNoMatch.
 int SearchTemplates(const tagFDATA& probe, const unsigned char* buffer, int count, int dataSize, int headerSize,
-                    int* index, int* score);
+                    int* index, int* score, const MatchOptions& options = {});
 
 // The 1:1 comparison with one template: the same search over a list of one.
-int CompareWithTemplate(const tagFDATA& probe, const tagENROLL& enroll, int* score);
+int CompareWithTemplate(const tagFDATA& probe, const tagENROLL& enroll, int* score, const MatchOptions& options = {});
 
 }  // namespace ridgecore

@@ -26,7 +26,8 @@ int fail(char* message, const char* text, int result) {
 
 }  // namespace
 
-int extractFeatures(const uint8_t* image, tagFDATA& record, char* message, ExtractionObserver* observer) {
+int extractFeatures(const uint8_t* image, tagFDATA& record, char* message, ExtractionObserver* observer,
+                    const ExtractionOptions& options) {
   std::unique_ptr<uint8_t[]> smoothed, filtered, directions, periods, mask, classes;
   try {
     smoothed = allocateArray<uint8_t>(kImagePixels);
@@ -67,7 +68,7 @@ int extractFeatures(const uint8_t* image, tagFDATA& record, char* message, Extra
     report(ExtractionStage::PeriodsRegularised, smoothed.get());
 
     stageMessage = kFilterMessage;
-    filterAlongRidges(tables, smoothed.get(), directions.get(), periods.get(), filtered.get());
+    filterAlongRidges(tables, smoothed.get(), directions.get(), periods.get(), filtered.get(), options.filterGain);
     report(ExtractionStage::Filtered, filtered.get());
     binariseAndThin(tables, filtered.get(), maps, smoothed.get(), observer);
 

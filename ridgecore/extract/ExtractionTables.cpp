@@ -53,15 +53,45 @@ void buildFilter(ExtractionTables& t) {
   }
 }
 
+// Floor division for a positive divisor.
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// The kernels with their weight sum taken out, tap by tap, so that the
+// weights stay integers and add up to exactly 0; and each one's response to
+// a cosine of amplitude 1 across the ridges at its own period.
+void buildZeroMeanFilter(const ExtractionTables& t, int (&weights)[ExtractionTables::kPeriods][ExtractionTables::kTaps],
+                         int (&gain)[ExtractionTables::kPeriods]) {
+  constexpr int n = ExtractionTables::kTaps;
+  for (int p = 0; p < ExtractionTables::kPeriods; ++p) {
+    const int sum = t.filterSum[p];
+    double response = 0;
+    for (int tap = 0; tap < n; ++tap) {
+      weights[p][tap] = t.filterWeight[p][tap] - (floorDiv(sum * (tap + 1), n) - floorDiv(sum * tap, n));
+      const int j = tap / 11 - 8;
+      response += weights[p][tap] * std::cos(2.0 * kPi * j / (7 + p));
+    }
+    gain[p] = static_cast<int>(std::lround(response));
+  }
+}
+
+int32_t weightPair(int low, int high) {
+  const auto lo = static_cast<uint16_t>(static_cast<int16_t>(low));
+  const auto hi = static_cast<uint16_t>(static_cast<int16_t>(high));
+  return static_cast<int32_t>(static_cast<uint32_t>(hi) << 16 | lo);
+}
+
 // Taps of one direction that land on the same pixel share one offset with
 // the sum of their weights: the same integer sum with fewer products.
 void mergeFilterTaps(ExtractionTables& t) {
   constexpr int kReach = 9, kSpan = 2 * kReach + 1;  // no tap lies farther than 9 rows or columns away
+  int zeroMean[ExtractionTables::kPeriods][ExtractionTables::kTaps];
+  buildZeroMeanFilter(t, zeroMean, t.tunedGain);
   for (int d = 0; d < 64; ++d) {
     int slotOf[kSpan * kSpan];
     for (int& s : slotOf) s = -1;
     int count = 0;
     int weights[ExtractionTables::kPeriods][ExtractionTables::kMergedTaps] = {};
+    int zeroMeanWeights[ExtractionTables::kPeriods][ExtractionTables::kMergedTaps] = {};
     for (int tap = 0; tap < ExtractionTables::kTaps; ++tap) {
       const int offset = t.filterOffset[d][tap];
       const int row = (offset + kReach * kImageSide + kReach) / kImageSide - kReach;
@@ -71,15 +101,17 @@ void mergeFilterTaps(ExtractionTables& t) {
         slot = count;
         t.mergedOffset[d][count++] = offset;
       }
-      for (int p = 0; p < ExtractionTables::kPeriods; ++p) weights[p][slot] += t.filterWeight[p][tap];
+      for (int p = 0; p < ExtractionTables::kPeriods; ++p) {
+        weights[p][slot] += t.filterWeight[p][tap];
+        zeroMeanWeights[p][slot] += zeroMean[p][tap];
+      }
     }
     if (count % 2) t.mergedOffset[d][count++] = 0;  // a zero-weight partner
     t.mergedCount[d] = count;
     for (int p = 0; p < ExtractionTables::kPeriods; ++p) {
       for (int pair = 0; pair < count / 2; ++pair) {
-        const auto low = static_cast<uint16_t>(static_cast<int16_t>(weights[p][2 * pair]));
-        const auto high = static_cast<uint16_t>(static_cast<int16_t>(weights[p][2 * pair + 1]));
-        t.mergedPairWeight[p][d][pair] = static_cast<int32_t>(static_cast<uint32_t>(high) << 16 | low);
+        t.mergedPairWeight[p][d][pair] = weightPair(weights[p][2 * pair], weights[p][2 * pair + 1]);
+        t.zeroMeanPairWeight[p][d][pair] = weightPair(zeroMeanWeights[p][2 * pair], zeroMeanWeights[p][2 * pair + 1]);
       }
     }
   }

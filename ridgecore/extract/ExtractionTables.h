@@ -28,6 +28,12 @@ struct ExtractionTables {
   int mergedCount[64];
   int mergedOffset[64][kMergedTaps];
   int32_t mergedPairWeight[kPeriods][64][kMergedTaps / 2];
+  // An alternative normalisation, chosen by FilterGain::ZeroMeanTunedGain:
+  // each kernel with its weight sum spread over its taps (an exact sum of
+  // 0), merged and paired as above, and its response to ridges of its own
+  // period (positive for every period, unlike filterSum).
+  int32_t zeroMeanPairWeight[kPeriods][64][kMergedTaps / 2];
+  int tunedGain[kPeriods];
 
   // Line test: centre line and side lines A and B of 9 samples, for each
   // direction and half-period 3..8.

@@ -1,6 +1,7 @@
 #include "extract/OrientedFilter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -18,9 +19,26 @@ struct Kernel {
   const int32_t* pairWeights;
   int pairs;
   int divisor;
+  int bias;  // added after the division
 };
 
-uint8_t filteredValue(int sum, int divisor) { return static_cast<uint8_t>(std::clamp(sum / divisor, 0, 255)); }
+uint8_t filteredValue(int sum, const Kernel& k) {
+  return static_cast<uint8_t>(std::clamp(k.bias + sum / k.divisor, 0, 255));
+}
+
+Kernel kernelOf(const ExtractionTables& tables, int period, int d, FilterGain gain) {
+  const int pairs = tables.mergedCount[d] / 2;
+  switch (gain) {
+    case FilterGain::AbsoluteKernelSum:
+      return Kernel{tables.mergedOffset[d], tables.mergedPairWeight[period][d], pairs,
+                    std::abs(tables.filterSum[period]), 0};
+    case FilterGain::ZeroMeanTunedGain:
+      return Kernel{tables.mergedOffset[d], tables.zeroMeanPairWeight[period][d], pairs, tables.tunedGain[period], 128};
+    case FilterGain::KernelSum:
+      break;
+  }
+  return Kernel{tables.mergedOffset[d], tables.mergedPairWeight[period][d], pairs, tables.filterSum[period], 0};
+}
 
 int16_t lowWeight(int32_t pair) { return static_cast<int16_t>(pair & 0xFFFF); }
 int16_t highWeight(int32_t pair) { return static_cast<int16_t>(static_cast<uint32_t>(pair) >> 16); }
@@ -31,7 +49,7 @@ void filterPixel(const uint8_t* smoothed, uint8_t* filtered, int pixel, const Ke
     sum += lowWeight(k.pairWeights[t]) * smoothed[pixel + k.offsets[2 * t]] +
            highWeight(k.pairWeights[t]) * smoothed[pixel + k.offsets[2 * t + 1]];
   }
-  filtered[pixel] = filteredValue(sum, k.divisor);
+  filtered[pixel] = filteredValue(sum, k);
 }
 
 // The 25 pixels of a block whose kernel stays inside the image: each row of
@@ -54,7 +72,7 @@ void filterBlock(const uint8_t* smoothed, uint8_t* filtered, int topLeft, const 
     _mm_store_si128(reinterpret_cast<__m128i*>(sums), first);
     _mm_store_si128(reinterpret_cast<__m128i*>(sums + 4), last);
     uint8_t* out = filtered + topLeft + y * kImageSide;
-    for (int x = 0; x < kBlockSide; ++x) out[x] = filteredValue(sums[x], k.divisor);
+    for (int x = 0; x < kBlockSide; ++x) out[x] = filteredValue(sums[x], k);
   }
 #else
   for (int y = 0; y < kBlockSide; ++y) {
@@ -66,7 +84,7 @@ void filterBlock(const uint8_t* smoothed, uint8_t* filtered, int topLeft, const 
 }  // namespace
 
 void filterAlongRidges(const ExtractionTables& tables, const uint8_t* smoothed, const uint8_t* directions,
-                       const uint8_t* periods, uint8_t* filtered) {
+                       const uint8_t* periods, uint8_t* filtered, FilterGain gain) {
   std::memcpy(filtered, smoothed, kImagePixels);
   for (int i = 1; i < kGridSide - 1; ++i) {
     for (int j = 1; j < kGridSide - 1; ++j) {
@@ -74,8 +92,7 @@ void filterAlongRidges(const ExtractionTables& tables, const uint8_t* smoothed, 
       if (!hasDirection(directions[b])) continue;
       const int d = directionIndex(directions[b]);
       const int period = std::clamp(periods[b] - 7, 0, ExtractionTables::kPeriods - 1);
-      const Kernel kernel{tables.mergedOffset[d], tables.mergedPairWeight[period][d], tables.mergedCount[d] / 2,
-                          tables.filterSum[period]};
+      const Kernel kernel = kernelOf(tables, period, d, gain);
       const int top = kBlockSide * i, left = kBlockSide * j;
       // Blocks 3..56 keep every tap and the vector's spare lanes inside the image.
       if (i >= 3 && i <= 56 && j >= 3 && j <= 56) {

@@ -19,7 +19,6 @@ namespace ridgecore {
 namespace {
 
 constexpr int kSlots = 3;
-constexpr int kMatchScore = 100;
 constexpr int kBlock = 64;          // comparisons a thread takes at a time
 constexpr int kParallelFrom = 256;  // fewer comparisons are not worth a thread
 constexpr int kMaxThreads = 4;

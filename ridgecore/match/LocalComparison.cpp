@@ -51,10 +51,20 @@ void BuildCandidateMatrix(const MatchList& scanned, int s, const MatchList& sear
   const MatchMinutia& ms = scanned.minutiae[s];
   const MatchMinutia& mt = searched.minutiae[t];
   const int rho = static_cast<int>(RoundHalfAway(WrapAngle(double{ms.angle} - mt.angle) * kUnitsPerRadian));
-  matrix.reset(ms.neighbourCount, mt.neighbourCount);
+  // Locals, so that the stores into the matrix do not make every limit load again.
+  const int rows = ms.neighbourCount;
+  const int directionLimit = p.relativeDirectionUnits;
+  const int orientationLimit = p.relativeOrientationUnits;
+  const int turnLimit = p.orientationUnits;
+  const int coordinateLimit = p.coordinateTolerance;
+  const int64_t typeWeight = p.typeWeight, turnWeight = p.orientationWeight;
+  const int64_t orientationWeight = p.relativeOrientationWeight, directionWeight = p.directionWeight;
+  const int distanceWeight = p.distanceWeight;
+  const int64_t costLimit = p.neighbourCostLimit;
+  matrix.reset(rows, mt.neighbourCount);
   const NeighbourReach* reach = searched.reachIndexed ? &searched.reach[t] : nullptr;
-  for (int i = 0; i < ms.neighbourCount; ++i) {
-    const NeighbourLink& a = ms.neighbours[i];
+  for (int i = 0; i < rows; ++i) {
+    const NeighbourLink a = ms.neighbours[i];
     // Walking t's neighbours nearest first, those too near are passed over and
     // the walk ends at the first too far: what remains are exactly those
     // within distance tolerance, in order.
@@ -67,20 +77,19 @@ void BuildCandidateMatrix(const MatchList& scanned, int s, const MatchList& sear
       open &= open - 1;
       const NeighbourLink& b = mt.neighbours[j];
       const int directionDiff = UnitMagnitude(a.direction - b.direction);
-      if (directionDiff > p.relativeDirectionUnits) continue;
+      if (directionDiff > directionLimit) continue;
       const int orientationDiff = UnitMagnitude(a.orientation - b.orientation);
-      if (orientationDiff > p.relativeOrientationUnits) continue;
+      if (orientationDiff > orientationLimit) continue;
       const MatchMinutia& nb = searched.minutiae[b.index];
       const int turnDiff = UnitMagnitude(tables.turn(na, nb) - rho);
-      if (turnDiff > p.orientationUnits) continue;
-      if (std::abs(na.y - nb.y) > p.coordinateTolerance || std::abs(na.x - nb.x) > p.coordinateTolerance) continue;
+      if (turnDiff > turnLimit) continue;
+      if (std::abs(na.y - nb.y) > coordinateLimit || std::abs(na.x - nb.x) > coordinateLimit) continue;
       const int tolerance = tables.distanceTolerance(std::max(a.distance, b.distance));
       const int gap = (int{a.distance} - int{b.distance}) * kDistanceScale;
-      const int64_t cost = int64_t{typeTerm(na, nb)} * p.typeWeight + int64_t{turnDiff} * p.orientationWeight +
-                           int64_t{orientationDiff} * p.relativeOrientationWeight +
-                           int64_t{directionDiff} * p.directionWeight +
-                           static_cast<int64_t>(double(std::abs(gap)) * p.distanceWeight / tolerance * 256);
-      if (cost > p.neighbourCostLimit) continue;
+      const int64_t cost = int64_t{typeTerm(na, nb)} * typeWeight + int64_t{turnDiff} * turnWeight +
+                           int64_t{orientationDiff} * orientationWeight + int64_t{directionDiff} * directionWeight +
+                           static_cast<int64_t>(double(std::abs(gap)) * distanceWeight / tolerance * 256);
+      if (cost > costLimit) continue;
       matrix.add(i, j, static_cast<int32_t>(cost));
     }
   }

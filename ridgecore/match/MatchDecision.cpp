@@ -114,9 +114,14 @@ int decide(const Figures& f, const MatchParams& p) {
   return manyPairs(f, p);
 }
 
+double disagreement(const MatchSummary& s, RotationDisagreement how) {
+  const double leastSquares = how == RotationDisagreement::SameSense ? -s.leastSquaresRotation : s.leastSquaresRotation;
+  return std::fabs(WrapAngle(s.meanRotation - leastSquares));
+}
+
 }  // namespace
 
-int DecideMatch(MatchSummary& s) {
+int DecideMatch(MatchSummary& s, const MatchOptions& options) {
   const MatchParams& p = matchParams();
   // Well-placed, cheap pairs among crowded minutiae: a sign flip of the consistencies is forgiven.
   if (s.meanCost < 0.345 && s.rotationSpread < 0.12 && s.pairs >= 6 && s.crowding >= 1 &&
@@ -135,7 +140,7 @@ int DecideMatch(MatchSummary& s) {
                   s.meanRotation,
                   s.rotationSpread,
                   s.leastSquaresRotation,
-                  std::fabs(WrapAngle(s.meanRotation - s.leastSquaresRotation))};
+                  disagreement(s, options.rotationDisagreement)};
   return decide(f, p);
 }
 

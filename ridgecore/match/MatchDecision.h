@@ -1,5 +1,7 @@
 #pragma once
 
+#include "match/MatchOptions.h"
+
 namespace ridgecore {
 
 // The figures the decision weighs.
@@ -22,6 +24,6 @@ inline constexpr int kMatchAccepted = 1;
 // The decision list, in order: kMatchAccepted or the negative code of the
 // rule that rejected. Where the first rule applies, the consistencies of the
 // summary are replaced by their absolute values.
-int DecideMatch(MatchSummary& summary);
+int DecideMatch(MatchSummary& summary, const MatchOptions& options = {});
 
 }  // namespace ridgecore

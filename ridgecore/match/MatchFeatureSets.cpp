@@ -60,7 +60,7 @@ MatchSummary summarise(const PairSearchResult& found, const MinutiaPair* pairs, 
 MatchList& ScannedWorkingList() { return g_scannedList; }
 MatchList& SearchedWorkingList() { return g_searchedList; }
 
-int MatchFeatureSets(const MatchList& scanned, MatchList& searched) {
+int MatchFeatureSets(const MatchList& scanned, MatchList& searched, const MatchOptions& options) {
   if (scanned.count <= 0 || searched.count <= 0) return -1;
   PairSearchResult& found = g_found;
   FindPairs(scanned, searched, found);
@@ -74,7 +74,7 @@ int MatchFeatureSets(const MatchList& scanned, MatchList& searched) {
   MeasurePairGeometry(points, n, TranslationRule::TruncatedMeans, geometry);
 
   MatchSummary summary = summarise(found, unique, n, geometry);
-  const int decision = DecideMatch(summary);
+  const int decision = DecideMatch(summary, options);
   StoreMatchResults(MatchResults{
       n, float(summary.meanCost),
       float(1.5 * summary.pairedShare * summary.angleConsistency * summary.distanceConsistency), geometry.dx,
@@ -82,11 +82,11 @@ int MatchFeatureSets(const MatchList& scanned, MatchList& searched) {
   return decision == kMatchAccepted ? n : 0;
 }
 
-int MatchFeatureSets(const tagFDATA* scanned, const tagFDATA* searched) {
+int MatchFeatureSets(const tagFDATA* scanned, const tagFDATA* searched, const MatchOptions& options) {
   if (!scanned || !searched || scanned->count == 0 || searched->count == 0) return -1;
   PrepareMatchList(*scanned, g_scannedList);
   PrepareMatchList(*searched, g_searchedList);
-  return MatchFeatureSets(g_scannedList, g_searchedList);
+  return MatchFeatureSets(g_scannedList, g_searchedList, options);
 }
 
 }  // namespace ridgecore

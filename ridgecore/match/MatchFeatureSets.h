@@ -1,6 +1,7 @@
 #pragma once
 
 #include "match/MatchMinutia.h"
+#include "match/MatchOptions.h"
 #include "ridgecore.h"
 
 // The comparison engine: every comparison of the library goes through here.
@@ -13,12 +14,12 @@ namespace ridgecore {
 // is absent or holds no minutiae. Validity marks are not read. Leaves its
 // figures in LastMatchResults() (not on -1). Uses the library-wide working
 // lists: not reentrant.
-int MatchFeatureSets(const tagFDATA* scanned, const tagFDATA* searched);
+int MatchFeatureSets(const tagFDATA* scanned, const tagFDATA* searched, const MatchOptions& options = {});
 
 // The same on lists already prepared with PrepareMatchList, so that a search
 // prepares its probe once. The searched list gets its neighbour reach indexed
 // on first use (IndexNeighbourReach) and keeps it for later comparisons.
-int MatchFeatureSets(const MatchList& scanned, MatchList& searched);
+int MatchFeatureSets(const MatchList& scanned, MatchList& searched, const MatchOptions& options = {});
 
 // The library-wide working lists (one each side), for callers that prepare
 // a side once and compare it many times.

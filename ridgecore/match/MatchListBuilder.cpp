@@ -12,7 +12,6 @@ constexpr double kRadiansPerDirection = 0.04908738515625;  // 2 pi / 128
 constexpr double kAngleFold = 3.14159265;
 constexpr double kAngleFoldStep = 6.2831855;
 constexpr int kCrowdingRadiusSquared = 60 * 60;
-constexpr int kSecondPassBelow = 13;  // neighbours under which a minutia gets the second pass
 
 }  // namespace
 
@@ -48,11 +47,13 @@ void ComputeCrowding(MatchList& list) {
   }
 }
 
+// The second pass (minutiae left with fewer than 13 neighbours) is not run:
+// such a minutia had fewer than 13 links to keep, so the pass would collect
+// the same links, give them the same saliences (positions, angles and
+// crowding decide them) and keep them all in the same order. The saliences it
+// would rewrite on other minutiae are read by nothing after their own step.
 void RunNeighbourPasses(MatchList& list) {
   for (int m = 0; m < list.count; ++m) SelectNeighbours(list, m);
-  for (int m = 0; m < list.count; ++m) {
-    if (list.minutiae[m].neighbourCount < kSecondPassBelow) SelectNeighbours(list, m);
-  }
 }
 
 void PrepareMatchList(const tagFDATA& record, MatchList& list) {

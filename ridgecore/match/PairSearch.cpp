@@ -12,15 +12,23 @@
 
 namespace ridgecore {
 
+namespace {
+
+bool coarselyNear(const MatchMinutia& s, const MatchMinutia& t, int tolerance, const MatchTables& tables) {
+  return std::abs(s.x - t.x) <= tolerance && std::abs(s.y - t.y) <= tolerance && tables.withinRotation(s, t);
+}
+
+}  // namespace
+
 bool PassesCoarseTest(const MatchMinutia& s, const MatchMinutia& t) {
-  const int tolerance = matchParams().coordinateTolerance;
-  return std::abs(s.x - t.x) <= tolerance && std::abs(s.y - t.y) <= tolerance &&
-         MatchTables::instance().withinRotation(s, t);
+  return coarselyNear(s, t, matchParams().coordinateTolerance, MatchTables::instance());
 }
 
 void FindPairs(const MatchList& scanned, MatchList& searched, PairSearchResult& result) {
   result = PairSearchResult{};
   const int stopAt = matchParams().scanStopPairs();
+  const int tolerance = matchParams().coordinateTolerance;
+  const MatchTables& tables = MatchTables::instance();
   LocalMatchCache& matches = ComparisonCache();
   matches.begin(scanned, searched);
   for (int s = 0; s < scanned.count && result.count < stopAt; ++s) {
@@ -29,7 +37,7 @@ void FindPairs(const MatchList& scanned, MatchList& searched, PairSearchResult& 
     int winner = -1;
     LocalMatch best;
     for (int t = 0; t < searched.count; ++t) {
-      if (!PassesCoarseTest(ms, searched.minutiae[t])) continue;
+      if (!coarselyNear(ms, searched.minutiae[t], tolerance, tables)) continue;
       if (!AcceptCandidate(matches, s, t)) continue;
       const LocalMatch& local = matches.match(s, t);
       ++result.passed;

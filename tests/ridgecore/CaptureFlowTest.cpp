@@ -134,14 +134,14 @@ TEST_F(CaptureFlow, CompareRefusesTooManyUsersBeforeTouchingTheSensor) {
   EXPECT_EQ(g_sensor.captures, 0);
 }
 
-TEST_F(CaptureFlow, CompareCapturesThenNeedsTheSearch) {
+TEST_F(CaptureFlow, CompareCapturesThenSearches) {
   int index = 5, score = 5;
   std::vector<uint8_t> buffer(3656 * 2);
   EXPECT_EQ(
       compareFromSensor(kDevice, buffer.data(), 2, 3656, 52, preview.data(), &index, &score, call.message, &call.error),
       0);
-  EXPECT_EQ(call.error, -100);
-  EXPECT_EQ(call.text(), "(VD_Compare) Not available: this build has no matcher yet.");
+  EXPECT_EQ(call.error, -8);
+  EXPECT_EQ(call.text(), "(VD_Compare) There is an error in ENROLL data.");
   EXPECT_EQ(g_sensor.captures, 1);
   EXPECT_EQ(preview[0], g_sensor.image[100 * 300 + 100]);
 }

@@ -89,14 +89,15 @@ TEST(CompareFData1to1, RefusesRecordsWithoutTheMark) {
   EXPECT_EQ(score, 0);
 }
 
-TEST(CompareFData1to1, NotAvailableWithoutTheMatcher) {
+TEST(CompareFData1to1, ARealRecordMatchesItself) {
   tagFDATA good;
   ExportCall call;
   ASSERT_EQ(lib().VD_ExtractFData(goodImage().data(), &good, call.message, &call.error), 1);
   int score = 55;
-  EXPECT_EQ(lib().VD_CompareFData1to1(&good, &good, &score, call.message, &call.error), 0);
-  EXPECT_EQ(call.error, -100);
-  EXPECT_EQ(call.text(), "(S_CF1to1) Not available: this build has no matcher yet.");
+  EXPECT_EQ(lib().VD_CompareFData1to1(&good, &good, &score, call.message, &call.error), 1);
+  EXPECT_EQ(call.error, 0);
+  EXPECT_EQ(call.text(), "Veradynics");
+  EXPECT_EQ(score, 100);
 }
 
 }  // namespace

@@ -212,16 +212,63 @@ TEST(OrientedFilter, GivesExactlyTheSumOverEveryTap) {
       p[block(i, j)] = static_cast<uint8_t>(5 + (i + j) % 15);       // every kernel, clamped ones too
     }
   }
-  filterAlongRidges(t, smoothed.data(), d.data(), p.data(), filtered.data());
-  for (int r = 15; r <= 284; ++r) {
-    for (int c = 15; c <= 284; ++c) {
-      const int b = block(r / 5, c / 5);
-      const int kernel = std::clamp(p[b] - 7, 0, 10);
-      int sum = 0;
-      for (int tap = 0; tap < ExtractionTables::kTaps; ++tap) {
-        sum += t.filterWeight[kernel][tap] * smoothed[r * kSide + c + t.filterOffset[d[b] & 63][tap]];
+  for (FilterGain gain : {FilterGain::KernelSum, FilterGain::AbsoluteKernelSum}) {
+    filterAlongRidges(t, smoothed.data(), d.data(), p.data(), filtered.data(), gain);
+    for (int r = 15; r <= 284; ++r) {
+      for (int c = 15; c <= 284; ++c) {
+        const int b = block(r / 5, c / 5);
+        const int kernel = std::clamp(p[b] - 7, 0, 10);
+        int sum = 0;
+        for (int tap = 0; tap < ExtractionTables::kTaps; ++tap) {
+          sum += t.filterWeight[kernel][tap] * smoothed[r * kSide + c + t.filterOffset[d[b] & 63][tap]];
+        }
+        const int divisor = gain == FilterGain::KernelSum ? t.filterSum[kernel] : std::abs(t.filterSum[kernel]);
+        ASSERT_EQ(filtered[r * kSide + c], std::clamp(sum / divisor, 0, 255)) << r << "," << c;
       }
-      ASSERT_EQ(filtered[r * kSide + c], std::clamp(sum / t.filterSum[kernel], 0, 255)) << r << "," << c;
+    }
+  }
+}
+
+// Period 9 has a negative weight sum: as written its blocks come out as the
+// negative image. The two other normalisations keep bright ridges bright,
+// and the tuned gain keeps their amplitude around 128.
+TEST(OrientedFilter, PeriodNineKeepsItsPolarityOnlyUnderTheSoundGains) {
+  const ExtractionTables& t = extractionTables();
+  const std::vector<uint8_t> image = ridgePattern(0, 9, 40);
+  std::vector<uint8_t> smoothed(kImagePixels), filtered(kImagePixels);
+  smoothImage(image.data(), smoothed.data());
+  std::vector<uint8_t> d(kGridBlocks, 255), p(kGridBlocks, 9);
+  for (int i = 10; i <= 40; ++i) {
+    for (int j = 10; j <= 40; ++j) d[block(i, j)] = 0;
+  }
+  auto agreement = [&](FilterGain gain, int& spread) {
+    filterAlongRidges(t, smoothed.data(), d.data(), p.data(), filtered.data(), gain);
+    long sum = 0;
+    spread = 0;
+    for (int r = 80; r < 180; ++r) {
+      for (int c = 80; c < 180; ++c) {
+        sum += long(filtered[r * kSide + c] - 128) * (smoothed[r * kSide + c] - 128);
+        spread = std::max(spread, std::abs(filtered[r * kSide + c] - 128));
+      }
+    }
+    return sum;
+  };
+  int spread = 0;
+  EXPECT_LT(agreement(FilterGain::KernelSum, spread), 0);
+  EXPECT_GT(agreement(FilterGain::AbsoluteKernelSum, spread), 0);
+  EXPECT_GT(agreement(FilterGain::ZeroMeanTunedGain, spread), 0);
+  EXPECT_GT(spread, 25);
+  EXPECT_LT(spread, 55);
+
+  for (int k = 0; k < ExtractionTables::kPeriods; ++k) {
+    EXPECT_GT(t.tunedGain[k], 0) << "period " << 7 + k;
+    for (int dir = 0; dir < 64; ++dir) {
+      int sum = 0;
+      for (int pair = 0; pair < t.mergedCount[dir] / 2; ++pair) {
+        const int32_t w = t.zeroMeanPairWeight[k][dir][pair];
+        sum += int16_t(w & 0xFFFF) + int16_t(uint32_t(w) >> 16);
+      }
+      ASSERT_EQ(sum, 0) << "period " << 7 + k << ", direction " << dir;
     }
   }
 }

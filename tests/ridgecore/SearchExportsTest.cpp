@@ -1,6 +1,5 @@
 // Parameter checks and probes of the comparison exports through
-// libRidgecore.so. The search itself arrives with the matcher; until then
-// the exports stop with "not available" once every check has passed.
+// libRidgecore.so.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -97,18 +96,15 @@ TEST(SearchExports, CheckTheirParametersInOrder) {
   }
 }
 
-TEST(SearchExports, NotAvailableOnceTheChecksPass) {
+TEST(SearchExports, ZeroedRecordsAreNoTemplatesOnceTheChecksPass) {
   for (const SearchExport& e : searchExports()) {
     SCOPED_TRACE(e.tag);
     int index = 7, score = 7;
     ExportCall call;
     EXPECT_EQ(e.search(2, 3656, 52, &index, &score, call), 0);
-    // The fast search is wired in: the zeroed records hold no template.
-    const bool fast = std::string(e.tag).rfind("S_F_", 0) == 0;
-    EXPECT_EQ(call.error, fast ? -8 : -100);
-    EXPECT_EQ(call.text(),
-              std::string("(") + e.tag +
-                  (fast ? ") There is an error in ENROLL data." : ") Not available: this build has no matcher yet."));
+    // Both families are wired in: the zeroed records hold no template.
+    EXPECT_EQ(call.error, -8);
+    EXPECT_EQ(call.text(), std::string("(") + e.tag + ") There is an error in ENROLL data.");
     EXPECT_EQ(index, -1);
     EXPECT_EQ(score, 0);
   }
@@ -149,9 +145,13 @@ TEST(CompareEnroll1to1, ExtractsFirstThenWantsTheMagic) {
   EXPECT_EQ(lib().VD_CompareEnroll1to1(image.data(), templ, &score, call.message, &call.error), 0);
   EXPECT_EQ(call.error, -8);
   EXPECT_EQ(call.text(), "(S_CE1toN) There is an error in ENROLL data.");
+  // The magic alone: three empty slots never match.
   t[1] = 0xDA;
-  EXPECT_EQ(lib().VD_CompareEnroll1to1(image.data(), templ, &score, call.message, &call.error), 0);
-  EXPECT_EQ(call.error, -100);
+  score = 9;
+  EXPECT_EQ(lib().VD_CompareEnroll1to1(image.data(), templ, &score, call.message, &call.error), 1);
+  EXPECT_EQ(call.error, -9);
+  EXPECT_EQ(call.text(), "(S_CE1toN) Please try again...");
+  EXPECT_EQ(score, 0);
 }
 
 TEST(CompareEnroll1to1UsingFData, WantsTheMarkThenTheMagic) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstring>
+#include <vector>
+
 #include "match/synthetic/SyntheticMinutiae.h"
 
 // Minutiae sets placed by hand, each made so that one behaviour of the
@@ -45,5 +48,33 @@ inline MinutiaSet otherFinger(uint64_t seed, int count = 30) {
   ridgecore::synthetic::Random random(seed);
   return ridgecore::synthetic::RandomMinutiae(random, count);
 }
+
+inline tagFDATA otherRecord(uint64_t seed) { return ridgecore::synthetic::MakeRecord(otherFinger(seed)); }
+
+// A template that holds the finger only in the given slot; the others are other fingers.
+inline tagENROLL onlyInSlot(int slot, const MinutiaSet& finger, uint64_t seed) {
+  tagFDATA slots[3] = {otherRecord(seed), otherRecord(seed + 1), otherRecord(seed + 2)};
+  slots[slot] = ridgecore::synthetic::MakeRecord(finger);
+  return ridgecore::synthetic::MakeTemplate(slots[0], slots[1], slots[2]);
+}
+
+// User records as the data file holds them: the template at offset 52 of 3656
+// bytes, the rest of each record filled with 0xEE.
+class UserRecords {
+ public:
+  static constexpr int kSize = 3656;
+  static constexpr int kOffset = 52;
+
+  void add(const tagENROLL& e) {
+    bytes_.resize(bytes_.size() + kSize, 0xEE);
+    std::memcpy(bytes_.data() + bytes_.size() - kSize + kOffset, &e, sizeof e);
+  }
+  unsigned char* data() { return bytes_.data(); }
+  const unsigned char* data() const { return bytes_.data(); }
+  int count() const { return int(bytes_.size() / kSize); }
+
+ private:
+  std::vector<unsigned char> bytes_;
+};
 
 }  // namespace handplaced

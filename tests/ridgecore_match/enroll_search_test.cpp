@@ -12,33 +12,17 @@ using namespace handplaced;
 
 namespace {
 
-// User records as the data file holds them: the template at offset 52 of 3656 bytes.
-constexpr int kRecordSize = 3656;
-constexpr int kTemplateOffset = 52;
+constexpr int kRecordSize = UserRecords::kSize;
+constexpr int kTemplateOffset = UserRecords::kOffset;
 
-class TemplateList {
+class TemplateList : public UserRecords {
  public:
-  void add(const tagENROLL& e) {
-    bytes_.resize(bytes_.size() + kRecordSize, 0xEE);
-    std::memcpy(bytes_.data() + bytes_.size() - kRecordSize + kTemplateOffset, &e, sizeof e);
-  }
   int search(const tagFDATA& probe, int* index, int* score) const {
-    return SearchTemplates(probe, bytes_.data(), count(), kRecordSize, kTemplateOffset, index, score);
+    return SearchTemplates(probe, data(), count(), kRecordSize, kTemplateOffset, index, score);
   }
-  int count() const { return int(bytes_.size() / kRecordSize); }
-
- private:
-  std::vector<unsigned char> bytes_;
 };
 
-tagFDATA other(uint64_t seed) { return MakeRecord(otherFinger(seed)); }
-
-// A template that holds the finger only in the given slot; the others are other fingers.
-tagENROLL onlyInSlot(int slot, const MinutiaSet& finger, uint64_t seed) {
-  tagFDATA slots[3] = {other(seed), other(seed + 1), other(seed + 2)};
-  slots[slot] = MakeRecord(finger);
-  return MakeTemplate(slots[0], slots[1], slots[2]);
-}
+tagFDATA other(uint64_t seed) { return otherRecord(seed); }
 
 struct Outcome {
   int code, index, score;

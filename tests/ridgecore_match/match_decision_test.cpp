@@ -73,6 +73,19 @@ TEST(MatchDecision, RotationRulesComeBeforeTheCheapMatchRule) {
   EXPECT_EQ(decide(s), -17);
 }
 
+// Impressions turned by 0.15 rad: the pairs' rotation reads -0.15, the least-squares one +0.15.
+TEST(MatchDecision, TheRotationDisagreementOfTheSameSenseOptionIgnoresARealRotation) {
+  MatchSummary s = clean(9);
+  s.meanCost = 0.3;
+  s.meanRotation = -0.15;
+  s.leastSquaresRotation = 0.15;
+  EXPECT_EQ(decide(s), -17);
+  MatchSummary same = s;
+  EXPECT_EQ(DecideMatch(same, MatchOptions{RotationDisagreement::SameSense}), 1);
+  s.leastSquaresRotation = -0.15;
+  EXPECT_EQ(DecideMatch(s, MatchOptions{RotationDisagreement::SameSense}), -17);
+}
+
 TEST(MatchDecision, SignFlipsAreForgivenForCheapCrowdedPairs) {
   MatchSummary s = clean(8);
   s.meanCost = 0.3;
