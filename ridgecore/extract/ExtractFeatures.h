@@ -27,7 +27,7 @@ inline constexpr char kRecordMessage[] = "S_M1M(..) Error!";
 // Choices of the pipeline that a caller may make for an experiment; the
 // default is the pipeline the library ships.
 struct ExtractionOptions {
-  FilterGain filterGain = FilterGain::KernelSum;
+  FilterGain filterGain = FilterGain::AbsoluteKernelSum;
 };
 
 // A 300 x 300 image (90000 bytes, row-major) to at most 50 minutiae in

@@ -30,7 +30,7 @@ bool isInProcess(const std::string& fileName);
 std::string libraryFolder(const std::vector<std::pair<std::string, std::string>>& links);
 
 // An impression of the real fingerprint sets (paper polarity: dark ridges).
-ridgeport::sim::GreyImage sampleFinger(const std::string& name, const std::string& set = "fvc2000_db1_b");
+ridgeport::sim::GreyImage sampleFinger(const std::string& name, const std::string& set = "fvc2002_db1_b");
 
 // What the callbacks of one utility saw, in order.
 struct Calls {

@@ -1,6 +1,7 @@
 // VD_ExtractFData over every real image, in the sensor's polarity.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/ridgecore/ExportCall.h"
@@ -17,6 +18,7 @@ TEST_P(RealFingerprints, ExtractOrFailOnlyThroughTheQualityGate) {
   const std::vector<RealImage> images = realImages(GetParam());
   ASSERT_EQ(images.size(), 80u) << "the sample set is incomplete";
   int extracted = 0, fewerThanTen = 0;
+  std::vector<int> counts;
   std::string sparse;
   for (const RealImage& image : images) {
     SCOPED_TRACE(image.name);
@@ -41,6 +43,7 @@ TEST_P(RealFingerprints, ExtractOrFailOnlyThroughTheQualityGate) {
       EXPECT_GE(first.minutiae[k].y, 7);
       EXPECT_LE(first.minutiae[k].y, 142);
     }
+    counts.push_back(first.count);
     if (first.count < 10) {
       ++fewerThanTen;
       sparse += " " + image.name + ":" + std::to_string(first.count);
@@ -48,10 +51,16 @@ TEST_P(RealFingerprints, ExtractOrFailOnlyThroughTheQualityGate) {
     ASSERT_EQ(lib().VD_ExtractFData(pixels.data(), &second, call.message, &call.error), 1);
     EXPECT_EQ(std::memcmp(&first, &second, sizeof first), 0) << "a second extraction differs";
   }
-  // Most impressions pass the gate. A few clean, small impressions keep
-  // fewer than ten minutiae after suppression; more than a few would mean a fault.
+  // Most impressions pass the gate. Clean impressions of a small area (a
+  // third of the 2000 set as the sensor sees it) keep fewer than ten minutiae
+  // after suppression; a typical impression keeps well over ten, and a fault
+  // that loses or invents minutiae moves the median.
   EXPECT_GE(extracted, 55);
-  EXPECT_LE(fewerThanTen, 2) << sparse;
+  EXPECT_LE(fewerThanTen * 5, extracted * 2) << sparse;
+  std::sort(counts.begin(), counts.end());
+  ASSERT_FALSE(counts.empty());
+  EXPECT_GE(counts[counts.size() / 2], 12);
+  EXPECT_LE(counts[counts.size() / 2], 35);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, RealFingerprints, ::testing::Values("fvc2000_db1_b", "fvc2002_db1_b"),
