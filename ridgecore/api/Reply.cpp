@@ -20,10 +20,6 @@ int Reply::fail(int code, const std::string& text) {
 
 int Reply::fail(int code, const char* tag, const std::string& text) { return fail(code, tagged(tag, text)); }
 
-int Reply::notAvailable(const char* tag) {
-  return fail(kNotAvailable, tag, "Not available: this build has no matcher yet.");
-}
-
 int Reply::succeed() {
   write(kOk, kSuccessText);
   return 1;

@@ -22,8 +22,6 @@ enum ErrorCode {
   kRefusedNotMoved = -10,
   kBadRecord = -11,
   kPoorQuality = -12,
-  // Not one of the system's codes: an export whose engine is not built yet.
-  kNotAvailable = -100,
 };
 
 class Reply {
@@ -34,8 +32,6 @@ class Reply {
   int fail(int code, const std::string& text);
   // Result 0 with "(tag) text".
   int fail(int code, const char* tag, const std::string& text);
-  // The export's engine is missing from this build.
-  int notAvailable(const char* tag);
   // Result 1, "Veradynics", 0.
   int succeed();
   // Result 1 with code and "(tag) text" (a completed search without a match).

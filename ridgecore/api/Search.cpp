@@ -4,11 +4,10 @@
 
 namespace ridgecore::api {
 
-int finishSearch(const std::optional<SearchOutcome>& outcome, const char* tag, int* index, int* score, Reply& reply) {
-  if (!outcome) return reply.notAvailable(tag);
-  switch (outcome->kind) {
+int finishSearch(const SearchOutcome& outcome, const char* tag, int* index, int* score, Reply& reply) {
+  switch (outcome.kind) {
     case SearchOutcome::Kind::Match:
-      if (index) *index = outcome->index;
+      if (index) *index = outcome.index;
       *score = kMatchScore;
       return reply.succeed();
     case SearchOutcome::Kind::BadTemplate:

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <optional>
 
 #include "api/MatcherBridge.h"
 #include "api/RecordLayout.h"
@@ -28,18 +27,17 @@ inline constexpr SearchLimit kFastSearchLimit{RIDGECORE_FAST_MAX_USERS,
 template <typename Probe>
 using ProbeSource = std::function<bool(Probe& probe, Reply& reply)>;
 template <typename Probe>
-using TemplateSearch =
-    std::function<std::optional<SearchOutcome>(const Probe& probe, const TemplateList& templates, int* score)>;
+using TemplateSearch = std::function<SearchOutcome(const Probe& probe, const TemplateList& templates, int* score)>;
 
 // The classic search with the matcher's options bound.
 inline TemplateSearch<tagFDATA> classicSearch(const MatchOptions& options = {}) {
   return [options](const tagFDATA& probe, const TemplateList& templates, int* score) {
-    return std::optional<SearchOutcome>(matcher::searchTemplates(probe, templates, score, options));
+    return matcher::searchTemplates(probe, templates, score, options);
   };
 }
 
 // Score 100 / index on a match, -9 "(tag) Please try again..." without one, -8 on a template without its magic.
-int finishSearch(const std::optional<SearchOutcome>& outcome, const char* tag, int* index, int* score, Reply& reply);
+int finishSearch(const SearchOutcome& outcome, const char* tag, int* index, int* score, Reply& reply);
 
 // Score 0 and index -1, then the checks of iUserCount, iDataSize and iHeaderSize in that order.
 bool checkSearchParameters(const char* tag, const SearchLimit& limit, const unsigned char* buffer, int count,

@@ -6,8 +6,7 @@
 namespace ridgecore::api {
 namespace {
 
-// The verdict; the fast family's is missing while its engine is not wired in.
-std::optional<EnrollVerdict> consistencyWithFilledSlots(const SlotFill& fill, const uint8_t* templ, int slot) {
+EnrollVerdict consistencyWithFilledSlots(const SlotFill& fill, const uint8_t* templ, int slot) {
   if (fill.kind == TemplateKind::Classic) {
     return matcher::checkNewImpression(*reinterpret_cast<const tagENROLL*>(templ), slot, fill.band, fill.matching);
   }
@@ -31,13 +30,12 @@ int fillSlot(const SlotFill& fill, int iSelection, uint8_t* templ, Reply& reply)
   flags[iSelection] = 0;
   if (flags[0] == 1 || flags[1] == 1 || flags[2] == 1) {
     // The enrollment consistency rule: the matcher's part of slot filling.
-    const std::optional<EnrollVerdict> verdict = consistencyWithFilledSlots(fill, templ, iSelection);
-    if (!verdict) return reply.notAvailable(fill.tag);
-    if (*verdict == EnrollVerdict::NotSameFinger) {
+    const EnrollVerdict verdict = consistencyWithFilledSlots(fill, templ, iSelection);
+    if (verdict == EnrollVerdict::NotSameFinger) {
       if (fill.drawRetry) fill.drawRetry();
       return reply.fail(kRefusedNotSameFinger, fill.tag, "Please try again!");
     }
-    if (*verdict == EnrollVerdict::NotMoved) {
+    if (verdict == EnrollVerdict::NotMoved) {
       if (fill.drawRetry) fill.drawRetry();
       return reply.fail(kRefusedNotMoved, fill.tag, fill.notMovedText);
     }
