@@ -66,14 +66,16 @@ void usage(FILE* out) {
   std::fprintf(out,
                "usage: accuracy [--data DIR] [--json] [--family NAME]... [--polarity sensor|stored]\n"
                "                [--filter-gain kernel-sum|absolute-kernel-sum|zero-mean-tuned-gain]\n"
-               "                [--rotation-disagreement as-written|same-sense] [--failures]\n"
+               "                [--rotation-disagreement as-written|same-sense] [--structure-gate]\n"
+               "                [--failures]\n"
                "  --data DIR      folder of sets (one subfolder per set, files FFF_I.pgm); default %s\n"
                "  --json          one JSON object a line instead of the table\n"
                "  --family NAME   only this family (default: every family)\n"
                "  --polarity P    only this polarity: sensor (ridges bright, the images inverted) or stored\n"
-               "  --filter-gain G the oriented filter's normalisation (an experiment; default kernel-sum)\n"
+               "  --filter-gain G the oriented filter's normalisation (an experiment; default absolute-kernel-sum)\n"
                "  --rotation-disagreement R  how the matcher compares its two rotation estimates\n"
                "                  (an experiment; default as-written)\n"
+               "  --structure-gate  no minutiae in blocks the structure check rejects (an experiment)\n"
                "  --failures      list failing pairs, fingers and probes on standard error\n",
                LOCKMERE_FINGERPRINTS_DIR);
 }
@@ -87,6 +89,8 @@ bool parse(int argc, char** argv, Arguments& a, bool& help) {
       help = true;
     } else if (arg == "--json") {
       a.json = true;
+    } else if (arg == "--structure-gate") {
+      a.options.extraction.structureGate = true;
     } else if (arg == "--failures") {
       a.failures = true;
     } else if (arg == "--data" && hasValue) {
@@ -180,8 +184,10 @@ int main(int argc, char** argv) {
   }
   try {
     if (!args.json) {
-      std::printf("filter gain: %s, rotation disagreement: %s\n", nameOf(kGains, args.options.extraction.filterGain),
-                  nameOf(kDisagreements, args.options.matching.rotationDisagreement));
+      std::printf("filter gain: %s, rotation disagreement: %s, structure gate: %s\n",
+                  nameOf(kGains, args.options.extraction.filterGain),
+                  nameOf(kDisagreements, args.options.matching.rotationDisagreement),
+                  args.options.extraction.structureGate ? "on" : "off");
       std::printf("%-13s %-7s %-7s %5s  %-14s  %-14s  %-14s  %-14s  %-14s  %-14s\n", "set", "family", "polarity",
                   "taken", "genuine", "impostor", "enroll", "rank-1", "2nd accepted", "foreign 2nd");
     }

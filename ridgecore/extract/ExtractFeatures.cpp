@@ -71,6 +71,11 @@ int extractFeatures(const uint8_t* image, tagFDATA& record, char* message, Extra
     filterAlongRidges(tables, smoothed.get(), directions.get(), periods.get(), filtered.get(), options.filterGain);
     report(ExtractionStage::Filtered, filtered.get());
     binariseAndThin(tables, filtered.get(), maps, smoothed.get(), observer);
+    if (options.structureGate) {
+      for (int b = 0; b < kGridBlocks; ++b) {
+        if (directions[b] == kNoDirection) mask[b] = 0;
+      }
+    }
 
     stageMessage = kDetectionMessage;
     detectMinutiae(smoothed.get(), mask.get());

@@ -28,6 +28,9 @@ inline constexpr char kRecordMessage[] = "S_M1M(..) Error!";
 // default is the pipeline the library ships.
 struct ExtractionOptions {
   FilterGain filterGain = FilterGain::AbsoluteKernelSum;
+  // Blocks that the structure check rejects (direction 255) leave the mask
+  // before detection, so that no minutia is found in or beside them.
+  bool structureGate = false;
 };
 
 // A 300 x 300 image (90000 bytes, row-major) to at most 50 minutiae in

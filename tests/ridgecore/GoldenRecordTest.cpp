@@ -5,8 +5,10 @@
 // and say why in the commit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -98,5 +100,38 @@ INSTANTIATE_TEST_SUITE_P(RealImages, GoldenRecords,
                            return std::string(info.param.set).substr(0, 7) +
                                   (info.param.sensorPolarity ? "Sensor" : "Stored");
                          });
+
+}  // namespace
+
+namespace {
+
+// The direction field as it stands when the record is written.
+class FinalDirections : public ExtractionObserver {
+ public:
+  void stageFinished(ExtractionStage stage, const uint8_t*, const BlockMaps& maps) override {
+    if (stage == ExtractionStage::RecordWritten) std::copy(maps.directions, maps.directions + kGridBlocks, field);
+  }
+  uint8_t field[kGridBlocks];
+};
+
+TEST(StructureGate, NoMinutiaLiesInABlockTheStructureCheckRejected) {
+  ExtractionOptions gated;
+  gated.structureGate = true;
+  int changed = 0;
+  for (const RealImage& image : realImages("fvc2002_db1_b")) {
+    SCOPED_TRACE(image.name);
+    const std::vector<uint8_t> pixels = sensorImage(image);
+    tagFDATA plain{}, record{};
+    FinalDirections directions;
+    if (extractFeatures(pixels.data(), plain, nullptr) != kExtracted) continue;
+    ASSERT_EQ(extractFeatures(pixels.data(), record, nullptr, &directions, gated), kExtracted);
+    for (int k = 0; k < record.count; ++k) {
+      const int block = blockOfPixel(record.minutiae[k].y * 2 * kImageSide + record.minutiae[k].x * 2);
+      EXPECT_NE(directions.field[block], kNoDirection) << "minutia " << k;
+    }
+    changed += std::memcmp(&plain, &record, sizeof plain) != 0;
+  }
+  EXPECT_GT(changed, 0) << "the gate changed no record";
+}
 
 }  // namespace
