@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/FinalizeTemplate.h"
 #include "api/RecordLayout.h"
+#include "bench/accuracy/TemplateAssembly.h"
 #include "match/MatchResults.h"
 
 namespace accuracy {
@@ -47,15 +47,7 @@ int ClassicFamily::enroll(const std::vector<const Image*>& impressions, Bytes& t
 }
 
 Bytes ClassicFamily::assembleTemplate(const std::array<const std::optional<Bytes>*, 3>& records) {
-  Bytes templ(sizeof(tagENROLL), 0);
-  tagENROLL* e = as<tagENROLL>(templ);
-  for (int slot = 0; slot < 3; ++slot) {
-    if (*records[slot]) std::memcpy(&e->slot[slot], (*records[slot])->data(), sizeof(tagFDATA));
-    e->flags[slot] = 1;
-  }
-  ridgecore::api::Reply reply(nullptr, nullptr);
-  ridgecore::api::finalizeTemplate(templ.data(), ridgecore::api::TemplateKind::Classic, reply);
-  return templ;
+  return assembleWithoutRule<tagENROLL, tagFDATA>(records, ridgecore::api::TemplateKind::Classic);
 }
 
 // More templates than one search takes are searched 60 at a time, in order.

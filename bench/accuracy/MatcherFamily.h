@@ -13,8 +13,8 @@
 // One family of Ridgecore functions as the accuracy harness sees it: the
 // feature record of an image, the 1:1 comparison, enrollment of three
 // impressions and the 1:N search. Records and templates are the family's own
-// byte layouts. A new family (the fast one) is one more implementation,
-// listed in MatcherFamily.cpp.
+// byte layouts. Each family is one implementation, listed in
+// MatcherFamily.cpp.
 namespace accuracy {
 
 using Bytes = std::vector<uint8_t>;
