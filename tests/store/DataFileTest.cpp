@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
+
+#include "lockmere/crypto/CryptoError.h"
 #include "lockmere/store/StoreCipher.h"
 #include "lockmere/store/StoreStream.h"
 #include "lockmere/store/UserStore.h"
@@ -59,6 +62,41 @@ TEST(StoreCipher, BlockCountsFor0And8And13Bytes) {
   // A fresh IV every time.
   crypto::SecureBytes same(20, 1);
   EXPECT_NE(storecipher::encrypt(same, key), storecipher::encrypt(same, key));
+}
+
+TEST(StoreCipher, PiecesOfAnySizeEncryptLikeTheWholeStream) {
+  const auto key = storetest::randomKey();
+  const crypto::Blowfish::Iv iv{1, 2, 3, 4, 5, 6, 7, 8};
+  std::mt19937 rng(7);
+  for (std::size_t n : {0u, 5u, 8u, 1003u, 4096u}) {
+    SCOPED_TRACE(n);
+    crypto::SecureBytes stream(n);
+    for (auto& b : stream) b = static_cast<unsigned char>(rng());
+    // By hand: the IV in ECB, then the stream and its count block in one CBC chain.
+    crypto::Blowfish bf(key.data(), key.size());
+    std::vector<unsigned char> expected(storecipher::encryptedSize(n), 0);
+    bf.encryptEcb(iv.data(), expected.data(), 8);
+    std::vector<unsigned char> plain(expected.size() - 8, 0);
+    std::copy(stream.begin(), stream.end(), plain.begin());
+    plain.back() = static_cast<unsigned char>(n % 8);
+    bf.encryptCbc(plain.data(), expected.data() + 8, plain.size(), iv);
+
+    for (std::size_t piece : {1u, 3u, 7u, 8u, 9u, 61u, 0u}) {
+      SCOPED_TRACE(piece);
+      storecipher::Encryptor encryptor(key, iv);
+      std::vector<unsigned char> out;
+      for (std::size_t at = 0; at < n;) {
+        // Piece 0 stands for random sizes, empty pieces among them.
+        const std::size_t size = std::min(n - at, piece ? piece : static_cast<std::size_t>(rng() % 20));
+        encryptor.update(stream.data() + at, size, out);
+        EXPECT_EQ(out.size() % 8, 0u);
+        at += size;
+      }
+      encryptor.finish(out);
+      EXPECT_EQ(out, expected);
+      EXPECT_THROW(encryptor.update(stream.data(), 0, out), crypto::CryptoError);
+    }
+  }
 }
 
 TEST(StoreCipher, RejectsShortPartialAndBadCount) {
