@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <random>
 
 #include "lockmere/crypto/CryptoError.h"
@@ -156,6 +157,44 @@ TEST(DataFile, ShorterStoreLeavesNoOldBytesBehind) {
   const std::size_t streamSize = stream::write(TLMCateList(), TRegSiteList()).size();
   EXPECT_EQ(file.size(), 148u + 3656 + storecipher::encryptedSize(streamSize));
   EXPECT_LT(file.size(), bigSize);
+}
+
+TEST(DataFile, LargeSaveIsTheStreamEncryptedInOneChain) {
+  // Enough sites for the stream to pass from writer to cipher in several pieces.
+  TestUser u("jung", "pw", 1);
+  UserStore s(u.id, u.path, u.dataKey);
+  ASSERT_TRUE(s.load());
+  addSites(s, 3000, std::string(150, 'm') + "메모");
+  ASSERT_TRUE(s.save()) << s.errorString();
+  const std::string file = readAll(u.path);
+  const std::size_t offset = static_cast<std::size_t>(u.header().storeOffset());
+  crypto::SecureBytes plain;
+  std::string error;
+  ASSERT_TRUE(storecipher::decrypt(reinterpret_cast<const unsigned char*>(file.data()) + offset, file.size() - offset,
+                                   u.dataKey, plain, error))
+      << error;
+  const auto stream = stream::write(s.cates(), s.sites());
+  ASSERT_GT(stream.size(), 700000u);
+  EXPECT_EQ(plain, stream);
+  EXPECT_EQ(file.size(), offset + storecipher::encryptedSize(stream.size()));
+}
+
+TEST(DataFile, SaveFailingLateInTheStreamLeavesTheOldFileAlone) {
+  TestUser u("kang", "pw", 1);
+  UserStore s(u.id, u.path, u.dataKey);
+  ASSERT_TRUE(s.load());
+  addSites(s, 3000, std::string(150, 'm'));
+  ASSERT_TRUE(s.save()) << s.errorString();
+  const std::string before = readAll(u.path);
+  // Not valid UTF-8, far enough in for pieces before it to be encrypted and written.
+  s.sites().RegSites()[2900].PW_Value = "\xFF";
+  EXPECT_FALSE(s.save());
+  EXPECT_NE(s.errorString().find("cannot write the store"), std::string::npos) << s.errorString();
+  EXPECT_EQ(readAll(u.path), before);
+  const std::string dir = u.path.substr(0, u.path.rfind('/'));
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++files;
+  EXPECT_EQ(files, 1u);  // no temporary file left behind
 }
 
 TEST(DataFile, SavedFileIsPrivate) {
