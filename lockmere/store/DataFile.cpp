@@ -5,17 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <exception>
-#include <mutex>
-#include <thread>
 
 #include "lockmere/crypto/CryptoError.h"
 #include "lockmere/store/KeyBlocks.h"
 #include "lockmere/store/StoreCipher.h"
 #include "lockmere/store/StoreStream.h"
+#include "lockmere/store/StoreWriter.h"
 #include "lockmere/store/StreamError.h"
 #include "platform/AtomicFile.h"
 
@@ -58,106 +54,6 @@ bool readFile(const std::string& path, std::string& out, std::string* error, std
 }
 
 const unsigned char* bytesOf(std::string_view s) { return reinterpret_cast<const unsigned char*>(s.data()); }
-
-// Pieces of the stream on their way from the thread that writes it to the one
-// that encrypts it. Buffers go back and forth, so that a save allocates only a
-// few of them; at most kMostQueued wait at a time.
-class PieceQueue {
- public:
-  struct Stopped {};
-
-  // The writer's side: hands over a full piece, gets an empty buffer in its
-  // place. Raises Stopped once the reader has given up.
-  void put(crypto::SecureBytes& piece) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return stopped_ || full_.size() < kMostQueued; });
-    if (stopped_) throw Stopped{};
-    full_.push_back(std::move(piece));
-    piece = empty_.empty() ? crypto::SecureBytes() : std::move(empty_.back());
-    if (!empty_.empty()) empty_.pop_back();
-    piece.clear();
-    changed_.notify_all();
-  }
-  // No more pieces; failure is what stopped the writer, if anything did.
-  void close(std::exception_ptr failure) {
-    const std::lock_guard lock(mutex_);
-    closed_ = true;
-    failure_ = std::move(failure);
-    changed_.notify_all();
-  }
-
-  // The reader's side: the next piece in place of the one it is done with.
-  // False once the writer has closed with nothing left, or failed.
-  bool take(crypto::SecureBytes& piece) {
-    std::unique_lock lock(mutex_);
-    if (piece.capacity()) empty_.push_back(std::move(piece));
-    changed_.wait(lock, [&] { return closed_ || !full_.empty(); });
-    if (failure_ || full_.empty()) return false;
-    piece = std::move(full_.front());
-    full_.pop_front();
-    changed_.notify_all();
-    return true;
-  }
-  void stop() {
-    const std::lock_guard lock(mutex_);
-    stopped_ = true;
-    changed_.notify_all();
-  }
-  std::exception_ptr failure() {
-    const std::lock_guard lock(mutex_);
-    return failure_;
-  }
-
- private:
-  static constexpr std::size_t kMostQueued = 4;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<crypto::SecureBytes> full_;
-  std::vector<crypto::SecureBytes> empty_;
-  bool closed_ = false;
-  bool stopped_ = false;
-  std::exception_ptr failure_;
-};
-
-// Encrypts the lists' stream onto the end of file. A second thread writes the
-// stream while this one encrypts and writes out what is ready: CBC encryption
-// is one chain and the slowest step, so the rest hides behind it. False when
-// the file refuses a write; raises what the stream and the cipher raise.
-bool writeEncryptedStore(platform::AtomicFile& file, const crypto::SecureBytes& dataKey, const TLMCateList& cates,
-                         const TRegSiteList& sites) {
-  constexpr std::size_t kPieceSize = 256 * 1024;
-  storecipher::Encryptor encryptor(dataKey);
-  PieceQueue queue;
-  std::thread writer([&] {
-    try {
-      stream::write(cates, sites, kPieceSize, [&](crypto::SecureBytes& piece) { queue.put(piece); });
-      queue.close(nullptr);
-    } catch (...) {
-      queue.close(std::current_exception());
-    }
-  });
-  // However this function ends, the writer is released and waited for.
-  struct Join {
-    PieceQueue& queue;
-    std::thread& writer;
-    ~Join() {
-      queue.stop();
-      writer.join();
-    }
-  } join{queue, writer};
-  std::vector<unsigned char> encrypted;
-  encrypted.reserve(kPieceSize + 2 * storecipher::kBlock);
-  crypto::SecureBytes piece;
-  while (queue.take(piece)) {
-    encrypted.clear();
-    encryptor.update(piece.data(), piece.size(), encrypted);
-    if (!file.write(encrypted.data(), encrypted.size())) return false;
-  }
-  if (const auto failure = queue.failure()) std::rethrow_exception(failure);
-  encrypted.clear();
-  encryptor.finish(encrypted);
-  return file.write(encrypted.data(), encrypted.size());
-}
 
 StoreLoad failed(std::string why) {
   StoreLoad load;

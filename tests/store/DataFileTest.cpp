@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
 #include <random>
 
@@ -179,7 +181,7 @@ TEST(DataFile, LargeSaveIsTheStreamEncryptedInOneChain) {
   EXPECT_EQ(file.size(), offset + storecipher::encryptedSize(stream.size()));
 }
 
-TEST(DataFile, SaveFailingLateInTheStreamLeavesTheOldFileAlone) {
+TEST(DataFile, SaveFailingLateInTheStreamOrOnDiskLeavesTheOldFileAlone) {
   TestUser u("kang", "pw", 1);
   UserStore s(u.id, u.path, u.dataKey);
   ASSERT_TRUE(s.load());
@@ -192,9 +194,28 @@ TEST(DataFile, SaveFailingLateInTheStreamLeavesTheOldFileAlone) {
   EXPECT_NE(s.errorString().find("cannot write the store"), std::string::npos) << s.errorString();
   EXPECT_EQ(readAll(u.path), before);
   const std::string dir = u.path.substr(0, u.path.rfind('/'));
-  std::size_t files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++files;
-  EXPECT_EQ(files, 1u);  // no temporary file left behind
+  const auto filesIn = [&] {
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++files;
+    return files;
+  };
+  EXPECT_EQ(filesIn(), 1u);  // no temporary file left behind
+
+  // A file that cannot grow past 300 KB: the writes fail after some pieces went out.
+  s.sites().RegSites()[2900].PW_Value = "pw";
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  rlimit small = limit;
+  small.rlim_cur = 300 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool saved = s.save();
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(s.errorString().find("cannot write the new file"), std::string::npos) << s.errorString();
+  EXPECT_EQ(readAll(u.path), before);
+  EXPECT_EQ(filesIn(), 1u);
 }
 
 TEST(DataFile, SavedFileIsPrivate) {
