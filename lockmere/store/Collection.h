@@ -4,7 +4,6 @@
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace store {
@@ -101,12 +100,13 @@ class Collection {
   void reorder(const std::vector<int>& idsFirst) {
     std::vector<std::unique_ptr<Item>> order;
     order.reserve(items_.size());
-    std::unordered_set<int> placed;
     std::unordered_map<int, std::size_t> position;
+    position.reserve(items_.size());
     for (std::size_t i = 0; i < items_.size(); ++i) position[items_[i]->id_] = i;
     for (int id : idsFirst) {
       auto it = position.find(id);
-      if (it == position.end() || !placed.insert(id).second) continue;
+      // An item already moved (an ID listed twice) has left an empty slot.
+      if (it == position.end() || !items_[it->second]) continue;
       order.push_back(std::move(items_[it->second]));
     }
     for (auto& item : items_)

@@ -52,21 +52,23 @@ void ComponentWriter::stringValue(std::string_view utf8) {
   // The rule works on the text's UTF-16 and UTF-8 forms: plain ASCII keeps
   // its code-page bytes, text whose UTF-8 form is shorter than its UTF-16 form
   // goes as UTF-8, the rest as UTF-16.
+  // Most stored text is ASCII: it takes the first form without decoding.
+  if (!utf8.empty() && text::isAscii(utf8)) {
+    if (utf8.size() < 256) {
+      byte(kTagString);
+      byte(static_cast<std::uint8_t>(utf8.size()));
+    } else {
+      byte(kTagLString);
+      u32(static_cast<std::uint32_t>(utf8.size()));
+    }
+    bytes(utf8.data(), utf8.size());
+    return;
+  }
   const auto units = text::utf16Length(utf8);
   if (!units) throw StreamError("a text is not valid UTF-8");
   if (utf8.size() < 2 * *units) {
-    if (text::isAscii(utf8)) {
-      if (utf8.size() < 256) {
-        byte(kTagString);
-        byte(static_cast<std::uint8_t>(utf8.size()));
-      } else {
-        byte(kTagLString);
-        u32(static_cast<std::uint32_t>(utf8.size()));
-      }
-    } else {
-      byte(kTagUtf8String);
-      u32(static_cast<std::uint32_t>(utf8.size()));
-    }
+    byte(kTagUtf8String);
+    u32(static_cast<std::uint32_t>(utf8.size()));
     bytes(utf8.data(), utf8.size());
     return;
   }

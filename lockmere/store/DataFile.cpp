@@ -11,6 +11,7 @@
 #include "lockmere/store/KeyBlocks.h"
 #include "lockmere/store/StoreCipher.h"
 #include "lockmere/store/StoreStream.h"
+#include "lockmere/store/StoreWriter.h"
 #include "lockmere/store/StreamError.h"
 #include "platform/AtomicFile.h"
 
@@ -143,15 +144,16 @@ bool DataFile::saveStore(const crypto::SecureBytes& dataKey, const TLMCateList& 
     setError(error, "short read from the data file " + path_);
     return false;
   }
-  std::vector<unsigned char> encrypted;
+  // Until commit() the old file stays as it is; any failure removes the new one.
+  platform::AtomicFile out(path_, 0600);
+  bool written = out.open() && out.write(head);
   try {
-    encrypted = storecipher::encrypt(stream::write(cates, sites), dataKey);
+    written = written && writeEncryptedStore(out, dataKey, cates, sites);
   } catch (const std::exception& e) {
     setError(error, std::string("cannot write the store: ") + e.what());
     return false;
   }
-  platform::AtomicFile out(path_, 0600);
-  if (!out.open() || !out.write(head) || !out.write(encrypted.data(), encrypted.size()) || !out.commit()) {
+  if (!written || !out.commit()) {
     setError(error, out.error());
     return false;
   }

@@ -46,18 +46,74 @@ void decryptBlocks(const crypto::SecureBytes& dataKey, const unsigned char* in, 
 
 }  // namespace
 
+Encryptor::Encryptor(const crypto::SecureBytes& dataKey) : cipher_(dataKey.data(), dataKey.size()) {
+  if (!crypto::randomBytes(last_.data(), last_.size())) throw crypto::CryptoError("the random generator failed");
+}
+
+Encryptor::Encryptor(const crypto::SecureBytes& dataKey, const crypto::Blowfish::Iv& iv)
+    : cipher_(dataKey.data(), dataKey.size()), last_(iv) {}
+
+Encryptor::~Encryptor() {
+  crypto::wipe(last_.data(), last_.size());
+  crypto::wipe(pending_.data(), pending_.size());
+}
+
+void Encryptor::start(std::vector<unsigned char>& out) {
+  if (finished_) throw crypto::CryptoError("the store's encryption has ended");
+  if (started_) return;
+  const std::size_t at = out.size();
+  out.resize(at + kBlock);
+  cipher_.encryptEcb(last_.data(), out.data() + at, kBlock);
+  started_ = true;
+}
+
+// Whole blocks, continuing the chain from the previous call.
+void Encryptor::chain(const unsigned char* plain, std::size_t size, std::vector<unsigned char>& out) {
+  if (!size) return;
+  const std::size_t at = out.size();
+  out.resize(at + size);
+  cipher_.encryptCbc(plain, out.data() + at, size, last_);
+  std::memcpy(last_.data(), out.data() + out.size() - kBlock, kBlock);
+}
+
+void Encryptor::update(const unsigned char* data, std::size_t size, std::vector<unsigned char>& out) {
+  start(out);
+  if (pendingSize_ + size < kBlock) {
+    if (size) std::memcpy(pending_.data() + pendingSize_, data, size);
+    pendingSize_ += size;
+    return;
+  }
+  if (pendingSize_) {
+    const std::size_t fill = kBlock - pendingSize_;
+    std::memcpy(pending_.data() + pendingSize_, data, fill);
+    data += fill;
+    size -= fill;
+    chain(pending_.data(), kBlock, out);
+    pendingSize_ = 0;
+  }
+  const std::size_t whole = size / kBlock * kBlock;
+  chain(data, whole, out);
+  pendingSize_ = size - whole;
+  if (pendingSize_) std::memcpy(pending_.data(), data + whole, pendingSize_);
+}
+
+void Encryptor::finish(std::vector<unsigned char>& out) {
+  start(out);
+  // The remaining bytes, zero-filled, the last byte their count.
+  std::memset(pending_.data() + pendingSize_, 0, kBlock - pendingSize_);
+  pending_[kBlock - 1] = static_cast<unsigned char>(pendingSize_);
+  chain(pending_.data(), kBlock, out);
+  crypto::wipe(pending_.data(), pending_.size());
+  pendingSize_ = 0;
+  finished_ = true;
+}
+
 std::vector<unsigned char> encrypt(const crypto::SecureBytes& stream, const crypto::SecureBytes& dataKey) {
-  const std::size_t n = stream.size();
-  std::vector<unsigned char> out(encryptedSize(n), 0);
-  crypto::Blowfish::Iv iv;
-  if (!crypto::randomBytes(iv.data(), iv.size())) throw crypto::CryptoError("the random generator failed");
-  crypto::Blowfish bf(dataKey.data(), dataKey.size());
-  bf.encryptEcb(iv.data(), out.data(), kBlock);
-  // The plaintext goes in place and is overwritten by its ciphertext.
-  if (n) std::memcpy(out.data() + kBlock, stream.data(), n);
-  out[out.size() - 1] = static_cast<unsigned char>(n % kBlock);
-  bf.encryptCbc(out.data() + kBlock, out.data() + kBlock, out.size() - kBlock, iv);
-  crypto::wipe(iv.data(), iv.size());
+  std::vector<unsigned char> out;
+  out.reserve(encryptedSize(stream.size()));
+  Encryptor encryptor(dataKey);
+  encryptor.update(stream.data(), stream.size(), out);
+  encryptor.finish(out);
   return out;
 }
 

@@ -65,7 +65,23 @@ void writeExtraItems(ComponentWriter& w, const Collection<TExtraItems>& items) {
   w.endList();
 }
 
-void writeSites(ComponentWriter& w, const TRegSiteList& list, const TLMCateList& cateList) {
+// Where a piecewise write hands over what it has written.
+class Pieces {
+ public:
+  Pieces(crypto::SecureBytes& out, std::size_t size, const PieceSink& sink) : out_(out), size_(size), sink_(sink) {}
+  void handOver(bool last = false) {
+    if (out_.empty() || (!last && out_.size() < size_)) return;
+    sink_(out_);
+    out_.clear();
+  }
+
+ private:
+  crypto::SecureBytes& out_;
+  std::size_t size_;
+  const PieceSink& sink_;
+};
+
+void writeSites(ComponentWriter& w, const TRegSiteList& list, const TLMCateList& cateList, Pieces* pieces = nullptr) {
   const Positions positions(cateList.Cates());
   const TRegSiteCollection& sites = list.RegSites();
   w.beginComponent(kSiteListClass);
@@ -89,6 +105,7 @@ void writeSites(ComponentWriter& w, const TRegSiteList& list, const TLMCateList&
     w.dateTimeProperty("LastAutoLogin", s.LastAutoLogin);
     writeExtraItems(w, s.ExtraItems);
     w.endList();
+    if (pieces) pieces->handOver();
   }
   w.endList();
   w.endComponent();
@@ -263,6 +280,17 @@ crypto::SecureBytes write(const TLMCateList& cates, const TRegSiteList& sites) {
   writeCateList(out, cates);
   writeSiteList(out, sites, cates);
   return out;
+}
+
+void write(const TLMCateList& cates, const TRegSiteList& sites, std::size_t pieceSize, const PieceSink& sink) {
+  crypto::SecureBytes out;
+  out.reserve(pieceSize + 4096);
+  Pieces pieces(out, pieceSize, sink);
+  writeCateList(out, cates);
+  pieces.handOver();
+  ComponentWriter w(out);
+  writeSites(w, sites, cates, &pieces);
+  pieces.handOver(true);
 }
 
 Lists read(const unsigned char* data, std::size_t size) {

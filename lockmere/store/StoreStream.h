@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +21,13 @@ inline constexpr const char* kSiteListClass = "TRegSiteList";
 // be when the stream is read back; -1 and references to no category are
 // written as they are. Raises StreamError for a text that is not valid UTF-8.
 crypto::SecureBytes write(const TLMCateList& cates, const TRegSiteList& sites);
+
+// The same bytes handed to sink in order, in pieces of at least pieceSize
+// bytes (the last may be shorter), so that they can be used while the rest is
+// being written. sink may take a piece's contents by swapping them out; the
+// buffer is emptied once it returns. Raises what write() and sink raise.
+using PieceSink = std::function<void(crypto::SecureBytes& piece)>;
+void write(const TLMCateList& cates, const TRegSiteList& sites, std::size_t pieceSize, const PieceSink& sink);
 
 // One component on its own (positions taken from cates for the site list).
 void writeCateList(crypto::SecureBytes& out, const TLMCateList& cates);

@@ -33,6 +33,7 @@ struct ChildIndex {
 std::vector<TreeEntry> buildTreeOrder(const TLMCateList& cates, const TRegSiteList& sites) {
   const ChildIndex index(cates, sites);
   std::vector<TreeEntry> order;
+  order.reserve(static_cast<std::size_t>(cates.Cates().count() + sites.RegSites().count()));
   std::unordered_set<int> visited;  // a corrupt store may hold a cycle below a top-level category
   // Depth first without recursion: a store can nest folders arbitrarily deep.
   // A category's sites follow all of its sub-categories, so they are emitted
@@ -65,6 +66,8 @@ std::vector<TreeEntry> buildTreeOrder(const TLMCateList& cates, const TRegSiteLi
 
 void renumber(const std::vector<TreeEntry>& tree, TLMCateList& cates, TRegSiteList& sites) {
   std::vector<int> cateOrder, siteOrder;
+  cateOrder.reserve(static_cast<std::size_t>(cates.Cates().count()));
+  siteOrder.reserve(static_cast<std::size_t>(sites.RegSites().count()));
   // parents[d] = the ID of the folder the nodes at depth d + 1 sit under, or
   // -2 when that node was skipped (then its subtree is skipped too).
   constexpr int kSkipped = -2;

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
+#include <filesystem>
+#include <random>
+
+#include "lockmere/crypto/CryptoError.h"
 #include "lockmere/store/StoreCipher.h"
 #include "lockmere/store/StoreStream.h"
 #include "lockmere/store/UserStore.h"
@@ -61,6 +67,41 @@ TEST(StoreCipher, BlockCountsFor0And8And13Bytes) {
   EXPECT_NE(storecipher::encrypt(same, key), storecipher::encrypt(same, key));
 }
 
+TEST(StoreCipher, PiecesOfAnySizeEncryptLikeTheWholeStream) {
+  const auto key = storetest::randomKey();
+  const crypto::Blowfish::Iv iv{1, 2, 3, 4, 5, 6, 7, 8};
+  std::mt19937 rng(7);
+  for (std::size_t n : {0u, 5u, 8u, 1003u, 4096u}) {
+    SCOPED_TRACE(n);
+    crypto::SecureBytes stream(n);
+    for (auto& b : stream) b = static_cast<unsigned char>(rng());
+    // By hand: the IV in ECB, then the stream and its count block in one CBC chain.
+    crypto::Blowfish bf(key.data(), key.size());
+    std::vector<unsigned char> expected(storecipher::encryptedSize(n), 0);
+    bf.encryptEcb(iv.data(), expected.data(), 8);
+    std::vector<unsigned char> plain(expected.size() - 8, 0);
+    std::copy(stream.begin(), stream.end(), plain.begin());
+    plain.back() = static_cast<unsigned char>(n % 8);
+    bf.encryptCbc(plain.data(), expected.data() + 8, plain.size(), iv);
+
+    for (std::size_t piece : {1u, 3u, 7u, 8u, 9u, 61u, 0u}) {
+      SCOPED_TRACE(piece);
+      storecipher::Encryptor encryptor(key, iv);
+      std::vector<unsigned char> out;
+      for (std::size_t at = 0; at < n;) {
+        // Piece 0 stands for random sizes, empty pieces among them.
+        const std::size_t size = std::min(n - at, piece ? piece : static_cast<std::size_t>(rng() % 20));
+        encryptor.update(stream.data() + at, size, out);
+        EXPECT_EQ(out.size() % 8, 0u);
+        at += size;
+      }
+      encryptor.finish(out);
+      EXPECT_EQ(out, expected);
+      EXPECT_THROW(encryptor.update(stream.data(), 0, out), crypto::CryptoError);
+    }
+  }
+}
+
 TEST(StoreCipher, RejectsShortPartialAndBadCount) {
   const auto key = storetest::randomKey();
   crypto::SecureBytes stream(13, 7);
@@ -118,6 +159,63 @@ TEST(DataFile, ShorterStoreLeavesNoOldBytesBehind) {
   const std::size_t streamSize = stream::write(TLMCateList(), TRegSiteList()).size();
   EXPECT_EQ(file.size(), 148u + 3656 + storecipher::encryptedSize(streamSize));
   EXPECT_LT(file.size(), bigSize);
+}
+
+TEST(DataFile, LargeSaveIsTheStreamEncryptedInOneChain) {
+  // Enough sites for the stream to pass from writer to cipher in several pieces.
+  TestUser u("jung", "pw", 1);
+  UserStore s(u.id, u.path, u.dataKey);
+  ASSERT_TRUE(s.load());
+  addSites(s, 3000, std::string(150, 'm') + "메모");
+  ASSERT_TRUE(s.save()) << s.errorString();
+  const std::string file = readAll(u.path);
+  const std::size_t offset = static_cast<std::size_t>(u.header().storeOffset());
+  crypto::SecureBytes plain;
+  std::string error;
+  ASSERT_TRUE(storecipher::decrypt(reinterpret_cast<const unsigned char*>(file.data()) + offset, file.size() - offset,
+                                   u.dataKey, plain, error))
+      << error;
+  const auto stream = stream::write(s.cates(), s.sites());
+  ASSERT_GT(stream.size(), 700000u);
+  EXPECT_EQ(plain, stream);
+  EXPECT_EQ(file.size(), offset + storecipher::encryptedSize(stream.size()));
+}
+
+TEST(DataFile, SaveFailingLateInTheStreamOrOnDiskLeavesTheOldFileAlone) {
+  TestUser u("kang", "pw", 1);
+  UserStore s(u.id, u.path, u.dataKey);
+  ASSERT_TRUE(s.load());
+  addSites(s, 3000, std::string(150, 'm'));
+  ASSERT_TRUE(s.save()) << s.errorString();
+  const std::string before = readAll(u.path);
+  // Not valid UTF-8, far enough in for pieces before it to be encrypted and written.
+  s.sites().RegSites()[2900].PW_Value = "\xFF";
+  EXPECT_FALSE(s.save());
+  EXPECT_NE(s.errorString().find("cannot write the store"), std::string::npos) << s.errorString();
+  EXPECT_EQ(readAll(u.path), before);
+  const std::string dir = u.path.substr(0, u.path.rfind('/'));
+  const auto filesIn = [&] {
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++files;
+    return files;
+  };
+  EXPECT_EQ(filesIn(), 1u);  // no temporary file left behind
+
+  // A file that cannot grow past 300 KB: the writes fail after some pieces went out.
+  s.sites().RegSites()[2900].PW_Value = "pw";
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  rlimit small = limit;
+  small.rlim_cur = 300 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool saved = s.save();
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(s.errorString().find("cannot write the new file"), std::string::npos) << s.errorString();
+  EXPECT_EQ(readAll(u.path), before);
+  EXPECT_EQ(filesIn(), 1u);
 }
 
 TEST(DataFile, SavedFileIsPrivate) {

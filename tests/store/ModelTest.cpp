@@ -36,6 +36,17 @@ TEST(Collection, IdentityCounterNeverReusesAnId) {
   EXPECT_EQ(c.indexOf(99), -1);
 }
 
+TEST(Collection, ReorderPutsListedIdsFirstOnceAndKeepsTheRestInOrder) {
+  Collection<TCateItem> c;
+  for (int i = 0; i < 5; ++i) c.add().Text = std::to_string(i);
+  c.reorder({3, 99, 1, 3, 1});  // an unknown ID and repeats change nothing more
+  ASSERT_EQ(c.count(), 5);
+  std::string order;
+  for (int i = 0; i < c.count(); ++i) order += c[i].Text;
+  EXPECT_EQ(order, "31024");
+  EXPECT_EQ(c.findById(4), &c[4]);
+}
+
 TEST(Collection, MoveKeepsIdsAndReferences) {
   Collection<TCateItem> c;
   for (const char* t : {"a", "b", "c", "d"}) c.add().Text = t;

@@ -93,6 +93,26 @@ void expectSame(const TRegSiteCollItem& a, const TRegSiteCollItem& b) {
   }
 }
 
+// The pieces of a piecewise write, joined, are the bytes of the whole write.
+void expectPiecewiseSame(const TLMCateList& cates, const TRegSiteList& sites, const crypto::SecureBytes& whole) {
+  for (std::size_t pieceSize : {std::size_t{1}, std::size_t{300}, whole.size() + 1}) {
+    SCOPED_TRACE(pieceSize);
+    crypto::SecureBytes joined;
+    std::vector<std::size_t> sizes;
+    crypto::SecureBytes spare;
+    stream::write(cates, sites, pieceSize, [&](crypto::SecureBytes& piece) {
+      sizes.push_back(piece.size());
+      joined.insert(joined.end(), piece.begin(), piece.end());
+      std::swap(piece, spare);  // the writer goes on in another buffer
+      piece.assign(3, 0xEE);    // which it must empty first
+    });
+    EXPECT_EQ(joined, whole);
+    ASSERT_FALSE(sizes.empty());
+    for (std::size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_GE(sizes[i], pieceSize) << i;
+    EXPECT_GT(sizes.back(), 0u);
+  }
+}
+
 }  // namespace
 
 TEST(StoreRoundTrip, RandomModelsReadBackAsWritten) {
@@ -114,7 +134,14 @@ TEST(StoreRoundTrip, RandomModelsReadBackAsWritten) {
     for (int i = 0; i < sites.RegSites().count(); ++i) expectSame(sites.RegSites()[i], back.sites->RegSites()[i]);
     // Writing what was read gives the same bytes again.
     EXPECT_EQ(stream::write(*back.cates, *back.sites), bytes);
+    if (round % 4 == 0) expectPiecewiseSame(cates, sites, bytes);
   }
+}
+
+TEST(StoreRoundTrip, PiecewiseWriteFailsLikeTheWholeWrite) {
+  TLMCateList cates;
+  cates.Cates().add().Text = "\xC3";
+  EXPECT_THROW(stream::write(cates, TRegSiteList(), 64, [](crypto::SecureBytes&) {}), StreamError);
 }
 
 TEST(StoreRoundTrip, InvalidUtf8InMemoryRefusesToWrite) {

@@ -111,6 +111,22 @@ TEST(StreamGolden, MixedTextIsUtf8String) {
   EXPECT_EQ(sitePropsOf(s), lp("Name") + std::string("\x12\x02\x00\x00\x00\x00\xAC\x61\x00", 9) + tail(s));
 }
 
+TEST(StreamGolden, OneNonAsciiCharacterAnywhereLeavesTheShortForm) {
+  // The ASCII test steps eight bytes at a time: a high byte in any lane or in the tail must count.
+  for (std::size_t ascii = 1; ascii <= 19; ++ascii) {
+    for (std::size_t at = 0; at <= ascii; ++at) {
+      SCOPED_TRACE(std::to_string(ascii) + " at " + std::to_string(at));
+      TRegSiteCollItem s;
+      s.Name = std::string(at, 'a') + "\xC3\xA9" + std::string(ascii - at, 'a');
+      const std::string size(1, static_cast<char>(s.Name.size()));
+      EXPECT_EQ(sitePropsOf(s), lp("Name") + "\x14" + size + std::string(3, '\0') + s.Name + tail(s));
+    }
+    TRegSiteCollItem s;
+    s.Name = std::string(ascii, 'b');
+    EXPECT_EQ(sitePropsOf(s), lp("Name") + "\x06" + lp(s.Name) + tail(s));
+  }
+}
+
 TEST(StreamGolden, LastAutoLoginIsTenByteExtended) {
   TRegSiteCollItem s;
   s.LastAutoLogin = 45000.5;
