@@ -144,41 +144,94 @@ const MeetingLanes kMeetingLanes = chooseMeetingLanes();
 
 // The three tables of one chunk of columns while they are built: a bit
 // toggled on at the first value of each run it covers and off after the
-// last, so that one XOR scan over the values gives the rows. An empty run
-// toggles one place twice, which leaves it as it was.
+// last, so that one XOR scan over the values gives the rows. Entry 256 is
+// never read: toggles past the last value, and unused ones, go there.
 struct BlockToggles {
   uint32_t at[FastProbe::kTables][FastProbe::kValues + 1][kLanes];
+};
 
-  void run(int table, int lane, int from, int to, uint32_t bit) {  // signed values from..to, clipped
+// Where the bit of a neighbour holding one value is toggled: whether it is
+// on from the first value (-128), and Places more places. The runs of values
+// that meet a neighbour depend on its value alone, so they are worked out
+// once. A distance is one run (two places); an angle is a run inside and two
+// that start at -128 and end at 127, which leaves four places inside.
+template <int Places>
+struct ValueToggles {
+  uint16_t at[Places];
+  uint32_t fromFirst;  // all ones or zero
+};
+
+struct ToggleTables {
+  ValueToggles<2> distance[FastProbe::kValues];  // by the distance byte
+  ValueToggles<4> angle[FastProbe::kValues];     // by the angle as an unsigned byte
+};
+
+// The toggles of a set of runs of signed values, clipped; an empty run
+// toggles one place twice, which leaves it as it was.
+template <int Places, typename Runs>
+ValueToggles<Places> togglesOf(Runs runs) {
+  bool flips[FastProbe::kValues + 1] = {};
+  runs([&flips](int from, int to) {
     const int first = std::clamp(from, -128, 128) + 128;
     const int end = std::max(first, std::clamp(to + 1, -128, 128) + 128);
-    at[table][first][lane] ^= bit;
-    at[table][end][lane] ^= bit;
+    flips[first] = !flips[first];
+    flips[end] = !flips[end];
+  });
+  ValueToggles<Places> t;
+  std::fill(t.at, t.at + Places, uint16_t(FastProbe::kValues));
+  t.fromFirst = flips[0] ? ~0u : 0u;
+  int k = 0;
+  for (int v = 1; v < FastProbe::kValues; ++v) {
+    if (flips[v]) t.at[k++] = uint16_t(v);
   }
-};
+  return t;
+}
+
+ToggleTables buildToggleTables() {
+  const FastParams& p = fastParams();
+  const int opposite = kFastHalfCircle - p.angleTolerance;
+  ToggleTables tables;
+  for (int byte = 0; byte < FastProbe::kValues; ++byte) {
+    const int v = int8_t(uint8_t(byte));
+    // Distances within the tolerance of the neighbour's own: three either
+    // side, four where that lies beyond the near ring.
+    tables.distance[byte] = togglesOf<2>([&](auto run) {
+      const int below = v - p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
+      const int above = v + p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
+      run(v - below, v + above);
+    });
+    // Angles within the tolerance, or (as unsigned 8-bit gaps) all but the
+    // tolerance a half circle away.
+    tables.angle[byte] = togglesOf<4>([&](auto run) {
+      run(v - p.angleTolerance, v + p.angleTolerance);
+      run(-128, v - opposite);
+      run(v + opposite, 127);
+    });
+  }
+  return tables;
+}
+
+const ToggleTables& toggleTables() {
+  static const ToggleTables tables = buildToggleTables();
+  return tables;
+}
 
 // b's neighbours as runs of the values that meet them.
 void markNeighbours(const FastMinutia& b, int lane, BlockToggles& t) {
-  const FastParams& p = fastParams();
-  const int opposite = kFastHalfCircle - p.angleTolerance;
+  const ToggleTables& tables = toggleTables();
+  uint32_t fromFirst[FastProbe::kTables] = {};
+  const auto mark = [&](int table, const auto& v, uint32_t bit) {
+    for (uint16_t at : v.at) t.at[table][at][lane] ^= bit;
+    fromFirst[table] ^= v.fromFirst & bit;
+  };
   for (int j = 0; j < FastNeighbourCount(b); ++j) {
     const FastNeighbour& n = b.neighbours[j];
     const uint32_t bit = 1u << j;
-    // Distances within the tolerance of the neighbour's own: three either
-    // side, four where that lies beyond the near ring.
-    const int d = int8_t(n.distance);
-    const int below = d - p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
-    const int above = d + p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
-    t.run(0, lane, d - below, d + above, bit);
-    // Angles within the tolerance, or (as unsigned 8-bit gaps) all but the
-    // tolerance a half circle away.
-    const int angles[2] = {n.relativeDirection, n.relativeOrientation};
-    for (int k = 0; k < 2; ++k) {
-      t.run(1 + k, lane, angles[k] - p.angleTolerance, angles[k] + p.angleTolerance, bit);
-      t.run(1 + k, lane, -128, angles[k] - opposite, bit);
-      t.run(1 + k, lane, angles[k] + opposite, 127, bit);
-    }
+    mark(0, tables.distance[n.distance], bit);
+    mark(1, tables.angle[uint8_t(n.relativeDirection)], bit);
+    mark(2, tables.angle[uint8_t(n.relativeOrientation)], bit);
   }
+  for (int table = 0; table < FastProbe::kTables; ++table) t.at[table][0][lane] ^= fromFirst[table];
 }
 
 // The rows of one chunk from its toggles, which are cleared on the way for
