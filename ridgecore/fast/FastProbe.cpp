@@ -142,12 +142,16 @@ MeetingLanes chooseMeetingLanes() {
 }
 const MeetingLanes kMeetingLanes = chooseMeetingLanes();
 
-// The three tables of one chunk of columns while they are built: a bit
+// The three tables of half a chunk of columns while they are built: a bit
 // toggled on at the first value of each run it covers and off after the
 // last, so that one XOR scan over the values gives the rows. Entry 256 is
-// never read: toggles past the last value, and unused ones, go there.
+// never read: toggles past the last value, and unused ones, go there. Half
+// a chunk, so that the toggles stay in the first-level cache.
+constexpr int kToggleLanes = kLanes / 2;
+using ToggleLanes = uint32_t __attribute__((vector_size(kToggleLanes * sizeof(uint32_t))));
+
 struct BlockToggles {
-  uint32_t at[FastProbe::kTables][FastProbe::kValues + 1][kLanes];
+  uint32_t at[FastProbe::kTables][FastProbe::kValues + 1][kToggleLanes];
 };
 
 // Where the bit of a neighbour holding one value is toggled: whether it is
@@ -238,15 +242,15 @@ void markNeighbours(const FastMinutia& b, int lane, BlockToggles& t) {
 // the next chunk.
 [[gnu::always_inline]] inline void scanToggles(BlockToggles& t, uint32_t* tables, size_t stride, size_t first) {
   for (int table = 0; table < FastProbe::kTables; ++table) {
-    Lanes bits = {};
+    ToggleLanes bits = {};
     for (int v = 0; v < FastProbe::kValues; ++v) {
-      Lanes flip;
+      ToggleLanes flip;
       std::memcpy(&flip, t.at[table][v], sizeof flip);
       bits ^= flip;
       std::memset(t.at[table][v], 0, sizeof flip);
       std::memcpy(tables + (size_t(table) * FastProbe::kValues + size_t(v)) * stride + first, &bits, sizeof bits);
     }
-    std::memset(t.at[table][FastProbe::kValues], 0, sizeof(Lanes));
+    std::memset(t.at[table][FastProbe::kValues], 0, sizeof(ToggleLanes));
   }
 }
 
@@ -282,14 +286,14 @@ FastProbe::FastProbe(const tagFASTFDATA& record) : record_(record), count_(FastM
   }
   stride_ = (count_ + kLanes - 1) / kLanes * kLanes;
   tables_.reset(new uint32_t[size_t(kTables) * kValues * size_t(stride_)]);
-  const auto toggles = std::make_unique<BlockToggles>();  // zeroed, and left zeroed by every scan
-  for (int first = 0; first < stride_; first += kLanes) {
-    for (int lane = 0; lane < kLanes && first + lane < count_; ++lane) {
+  // Zero from the start, and left zeroed by every scan.
+  static thread_local BlockToggles toggles;
+  for (int first = 0; first < stride_; first += kToggleLanes) {
+    for (int lane = 0; lane < kToggleLanes && first + lane < count_; ++lane) {
       const FastMinutia& b = m[minutiaOf_[first + lane]];
-      if (FastNeighbourCount(b) >= fastParams().leastNeighbours)
-        markNeighbours(b, lane, *toggles);  // else never paired
+      if (FastNeighbourCount(b) >= fastParams().leastNeighbours) markNeighbours(b, lane, toggles);  // else never paired
     }
-    kScanToggles(*toggles, tables_.get(), size_t(stride_), size_t(first));
+    kScanToggles(toggles, tables_.get(), size_t(stride_), size_t(first));
   }
 }
 
