@@ -142,58 +142,115 @@ MeetingLanes chooseMeetingLanes() {
 }
 const MeetingLanes kMeetingLanes = chooseMeetingLanes();
 
-// The three tables of one chunk of columns while they are built: a bit
+// The three tables of half a chunk of columns while they are built: a bit
 // toggled on at the first value of each run it covers and off after the
-// last, so that one XOR scan over the values gives the rows. An empty run
-// toggles one place twice, which leaves it as it was.
-struct BlockToggles {
-  uint32_t at[FastProbe::kTables][FastProbe::kValues + 1][kLanes];
+// last, so that one XOR scan over the values gives the rows. Entry 256 is
+// never read: toggles past the last value, and unused ones, go there. Half
+// a chunk, so that the toggles stay in the first-level cache.
+constexpr int kToggleLanes = kLanes / 2;
+using ToggleLanes = uint32_t __attribute__((vector_size(kToggleLanes * sizeof(uint32_t))));
 
-  void run(int table, int lane, int from, int to, uint32_t bit) {  // signed values from..to, clipped
+struct BlockToggles {
+  uint32_t at[FastProbe::kTables][FastProbe::kValues + 1][kToggleLanes];
+};
+
+// Where the bit of a neighbour holding one value is toggled: whether it is
+// on from the first value (-128), and Places more places. The runs of values
+// that meet a neighbour depend on its value alone, so they are worked out
+// once. A distance is one run (two places); an angle is a run inside and two
+// that start at -128 and end at 127, which leaves four places inside.
+template <int Places>
+struct ValueToggles {
+  uint16_t at[Places];
+  uint32_t fromFirst;  // all ones or zero
+};
+
+struct ToggleTables {
+  ValueToggles<2> distance[FastProbe::kValues];  // by the distance byte
+  ValueToggles<4> angle[FastProbe::kValues];     // by the angle as an unsigned byte
+};
+
+// The toggles of a set of runs of signed values, clipped; an empty run
+// toggles one place twice, which leaves it as it was.
+template <int Places, typename Runs>
+ValueToggles<Places> togglesOf(Runs runs) {
+  bool flips[FastProbe::kValues + 1] = {};
+  runs([&flips](int from, int to) {
     const int first = std::clamp(from, -128, 128) + 128;
     const int end = std::max(first, std::clamp(to + 1, -128, 128) + 128);
-    at[table][first][lane] ^= bit;
-    at[table][end][lane] ^= bit;
+    flips[first] = !flips[first];
+    flips[end] = !flips[end];
+  });
+  ValueToggles<Places> t;
+  std::fill(t.at, t.at + Places, uint16_t(FastProbe::kValues));
+  t.fromFirst = flips[0] ? ~0u : 0u;
+  int k = 0;
+  for (int v = 1; v < FastProbe::kValues; ++v) {
+    if (flips[v]) t.at[k++] = uint16_t(v);
   }
-};
+  return t;
+}
+
+ToggleTables buildToggleTables() {
+  const FastParams& p = fastParams();
+  const int opposite = kFastHalfCircle - p.angleTolerance;
+  ToggleTables tables;
+  for (int byte = 0; byte < FastProbe::kValues; ++byte) {
+    const int v = int8_t(uint8_t(byte));
+    // Distances within the tolerance of the neighbour's own: three either
+    // side, four where that lies beyond the near ring.
+    tables.distance[byte] = togglesOf<2>([&](auto run) {
+      const int below = v - p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
+      const int above = v + p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
+      run(v - below, v + above);
+    });
+    // Angles within the tolerance, or (as unsigned 8-bit gaps) all but the
+    // tolerance a half circle away.
+    tables.angle[byte] = togglesOf<4>([&](auto run) {
+      run(v - p.angleTolerance, v + p.angleTolerance);
+      run(-128, v - opposite);
+      run(v + opposite, 127);
+    });
+  }
+  return tables;
+}
+
+const ToggleTables& toggleTables() {
+  static const ToggleTables tables = buildToggleTables();
+  return tables;
+}
 
 // b's neighbours as runs of the values that meet them.
 void markNeighbours(const FastMinutia& b, int lane, BlockToggles& t) {
-  const FastParams& p = fastParams();
-  const int opposite = kFastHalfCircle - p.angleTolerance;
+  const ToggleTables& tables = toggleTables();
+  uint32_t fromFirst[FastProbe::kTables] = {};
+  const auto mark = [&](int table, const auto& v, uint32_t bit) {
+    for (uint16_t at : v.at) t.at[table][at][lane] ^= bit;
+    fromFirst[table] ^= v.fromFirst & bit;
+  };
   for (int j = 0; j < FastNeighbourCount(b); ++j) {
     const FastNeighbour& n = b.neighbours[j];
     const uint32_t bit = 1u << j;
-    // Distances within the tolerance of the neighbour's own: three either
-    // side, four where that lies beyond the near ring.
-    const int d = int8_t(n.distance);
-    const int below = d - p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
-    const int above = d + p.farDistanceTolerance > p.farFrom ? p.farDistanceTolerance : p.distanceTolerance;
-    t.run(0, lane, d - below, d + above, bit);
-    // Angles within the tolerance, or (as unsigned 8-bit gaps) all but the
-    // tolerance a half circle away.
-    const int angles[2] = {n.relativeDirection, n.relativeOrientation};
-    for (int k = 0; k < 2; ++k) {
-      t.run(1 + k, lane, angles[k] - p.angleTolerance, angles[k] + p.angleTolerance, bit);
-      t.run(1 + k, lane, -128, angles[k] - opposite, bit);
-      t.run(1 + k, lane, angles[k] + opposite, 127, bit);
-    }
+    mark(0, tables.distance[n.distance], bit);
+    mark(1, tables.angle[uint8_t(n.relativeDirection)], bit);
+    mark(2, tables.angle[uint8_t(n.relativeOrientation)], bit);
   }
+  for (int table = 0; table < FastProbe::kTables; ++table) t.at[table][0][lane] ^= fromFirst[table];
 }
 
 // The rows of one chunk from its toggles, which are cleared on the way for
 // the next chunk.
 [[gnu::always_inline]] inline void scanToggles(BlockToggles& t, uint32_t* tables, size_t stride, size_t first) {
   for (int table = 0; table < FastProbe::kTables; ++table) {
-    Lanes bits = {};
+    ToggleLanes bits = {};
     for (int v = 0; v < FastProbe::kValues; ++v) {
-      Lanes flip;
+      ToggleLanes flip;
       std::memcpy(&flip, t.at[table][v], sizeof flip);
       bits ^= flip;
       std::memset(t.at[table][v], 0, sizeof flip);
       std::memcpy(tables + (size_t(table) * FastProbe::kValues + size_t(v)) * stride + first, &bits, sizeof bits);
     }
-    std::memset(t.at[table][FastProbe::kValues], 0, sizeof(Lanes));
+    std::memset(t.at[table][FastProbe::kValues], 0, sizeof(ToggleLanes));
   }
 }
 
@@ -229,14 +286,14 @@ FastProbe::FastProbe(const tagFASTFDATA& record) : record_(record), count_(FastM
   }
   stride_ = (count_ + kLanes - 1) / kLanes * kLanes;
   tables_.reset(new uint32_t[size_t(kTables) * kValues * size_t(stride_)]);
-  const auto toggles = std::make_unique<BlockToggles>();  // zeroed, and left zeroed by every scan
-  for (int first = 0; first < stride_; first += kLanes) {
-    for (int lane = 0; lane < kLanes && first + lane < count_; ++lane) {
+  // Zero from the start, and left zeroed by every scan.
+  static thread_local BlockToggles toggles;
+  for (int first = 0; first < stride_; first += kToggleLanes) {
+    for (int lane = 0; lane < kToggleLanes && first + lane < count_; ++lane) {
       const FastMinutia& b = m[minutiaOf_[first + lane]];
-      if (FastNeighbourCount(b) >= fastParams().leastNeighbours)
-        markNeighbours(b, lane, *toggles);  // else never paired
+      if (FastNeighbourCount(b) >= fastParams().leastNeighbours) markNeighbours(b, lane, toggles);  // else never paired
     }
-    kScanToggles(*toggles, tables_.get(), size_t(stride_), size_t(first));
+    kScanToggles(toggles, tables_.get(), size_t(stride_), size_t(first));
   }
 }
 

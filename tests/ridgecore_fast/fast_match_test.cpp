@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "fast/FastPairChecks.h"
 #include "fast/FastParams.h"
 #include "fast/FastProbe.h"
+#include "fast/FastSweep.h"
 #include "tests/ridgecore_fast/FastScenes.h"
 
 using namespace ridgecore;
@@ -216,6 +218,63 @@ TEST(FastMatch, TranslationKeptOnlyWhenTheConsistencyCheckRan) {
   const Scene up = scene(12, 6, 20, -10);
   EXPECT_EQ(FastMatch(up.stored, up.other), 12);
   EXPECT_EQ(LastFastTranslation().dy, -9);
+}
+
+// Neighbour values over the whole byte range: distances read as negative,
+// angles at the seam of the signed bytes, runs clipped at either end of the
+// probe's tables. b is a's record with every value nudged to either side of
+// its tolerance (across the seams too), or another record; the probe must
+// pair as the sweep that tests b's neighbours directly.
+TEST(FastMatch, ProbeTablesAgreeWithTheDirectTestOverEveryValue) {
+  Random random(91);
+  const auto randomRecord = [&random] {
+    tagFASTFDATA r;
+    std::memset(&r, 0, sizeof r);
+    r.count = uint8_t(random.uniform(20, 40));
+    FastMinutia* m = FastMinutiae(r);
+    for (int i = 0; i < r.count; ++i) {
+      m[i].x = uint8_t(random.uniform(0, 150) / 10 * 10 + i % 10);
+      m[i].y = uint8_t(random.uniform(0, 200));
+      m[i].direction = int8_t(random.uniform(-63, 64));
+      m[i].neighbourCount = uint8_t(random.uniform(6, 25));
+      for (FastNeighbour& n : m[i].neighbours) {
+        n = FastNeighbour{uint8_t(random.next()), int8_t(random.next()), int8_t(random.next()), 0};
+      }
+      SortFastNeighbours(m[i].neighbours, m[i].neighbourCount);
+    }
+    std::sort(m, m + r.count, [](const FastMinutia& s, const FastMinutia& t) { return s.x < t.x; });
+    return r;
+  };
+  const FastParams& p = fastParams();
+  int pairsSeen = 0;
+  for (int k = 0; k < 120; ++k) {
+    const tagFASTFDATA a = randomRecord();
+    tagFASTFDATA b = k % 3 == 2 ? randomRecord() : a;
+    if (k % 3 != 2) {
+      for (int i = 0; i < b.count; ++i) {
+        for (FastNeighbour& n : FastMinutiae(b)[i].neighbours) {
+          n.distance = uint8_t(n.distance + random.uniform(-5, 5));
+          n.relativeDirection = int8_t(uint8_t(n.relativeDirection + random.uniform(-8, 8)));
+          n.relativeOrientation = int8_t(uint8_t(n.relativeOrientation + random.uniform(-8, 8)));
+        }
+      }
+    }
+    const int stop = FastStopCount(a.count, b.count);
+    std::vector<Found> direct;
+    uint64_t taken = 0;
+    SweepMinutiae(FastMinutiae(a), a.count, FastMinutiae(b), b.count, p.neededNeighbours, taken,
+                  [&](int ia, int ib, int matched) {
+                    direct.push_back({ia, ib, matched});
+                    taken |= uint64_t{1} << ia;
+                    return int(direct.size()) < stop;
+                  });
+    FastPair pairs[kFastMaxPairs];
+    uint64_t pa = 0, pb = 0;
+    const FastProbe probe(b);
+    EXPECT_EQ(asFound(pairs, probe.findPairs(a, stop, pairs, pa, pb)), direct) << k;
+    pairsSeen += int(direct.size());
+  }
+  EXPECT_GT(pairsSeen, 100);  // nudged copies pair, so the tables are read where they hold bits
 }
 
 // Records altered by hand: any counts and bytes are compared without reading
