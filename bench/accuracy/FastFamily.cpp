@@ -49,8 +49,7 @@ int FastFamily::enroll(const std::vector<const Image*>& impressions, Bytes& temp
     if (const int refused = extractFast(*impressions[slot], record)) return refused;
     char message[256];
     int error = 0;
-    if (!VD_Fast_MakeEnrollUsingFData(as<tagFASTFDATA>(record), int(slot), as<tagFASTENROLL>(templ), message,
-                                      &error)) {
+    if (!VD_Fast_MakeEnrollUsingFData(as<tagFASTFDATA>(record), int(slot), as<tagFASTENROLL>(templ), message, &error)) {
       return error;
     }
   }
