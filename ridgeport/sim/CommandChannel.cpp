@@ -51,10 +51,10 @@ std::string run(SensorSimulator& sim, int fd, const std::string& line) {
   auto result = [&](bool ok) { return ok ? std::string("ok") : noDevice(static_cast<int>(n)); };
 
   if (command == "plug") {
-    std::string spec, error;
-    words >> spec;
+    std::string device, error;
+    words >> device;
     DeviceConfig config;
-    if (!DeviceConfig::parse(spec, config, &error) || !sim.plug(config, &error)) return "error: " + error;
+    if (!DeviceConfig::parse(device, config, &error) || !sim.plug(config, &error)) return "error: " + error;
     return "ok";
   }
   if (command == "status") {

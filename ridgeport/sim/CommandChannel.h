@@ -13,7 +13,7 @@ class SensorSimulator;
 // bytes after it); the answer is "ok" or "error: ..." on the first line, then
 // any listing, then the end of the stream.
 //
-//   plug SPEC                      unplug N          reset N
+//   plug DEVICE                    unplug N          reset N
 //   finger N WIDTH HEIGHT + bytes  lift N            status
 //   fail-control N COUNT [REQUEST] fail-descriptor N COUNT
 //   short-frame N COUNT BYTES      log N             clear-log      stop

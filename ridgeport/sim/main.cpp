@@ -26,8 +26,8 @@ const char* kUsage = R"(usage: ridgeport-sim COMMAND [ARGUMENTS]
 
 Serve a simulated sensor (runs until "ridgeport-sim stop", Ctrl-C or SIGTERM);
 first registers the driver in the machine store, as its installer would:
-  serve [--device SPEC]... [--finger IMAGE]
-        SPEC = N[,identity=A|B|VVVV:PPPP][,revision=R][,release=R][,dv44=V]
+  serve [--device DEVICE]... [--finger IMAGE]
+        DEVICE = N[,identity=A|B|VVVV:PPPP][,revision=R][,release=R][,dv44=V]
                 [,dv46=V][,dv47=V][,dv48=V][,rREG=V][,invert=0|1][,serial=TEXT]
         default: one sensor, --device 0 (identity A, revision 0x21)
         invert=1: finger images are prints with dark ridges (inverted on the way in)
@@ -37,7 +37,7 @@ Change the running sensor (device 0 unless --device N is given):
   finger IMAGE [--device N] [--for SECONDS]   lay a finger (300 x 300 PGM or PNG);
                                               --for: lift it again after SECONDS
   lift [--device N]                           take the finger away
-  plug SPEC                                   plug in another device object
+  plug DEVICE                                 plug in another device object
   unplug N                                    pull device object N out
   reset N                                     the sensor loses its register values
   fail-control N [COUNT] [REQUEST]            the next COUNT vendor requests fail
