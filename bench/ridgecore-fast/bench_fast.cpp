@@ -29,16 +29,22 @@ tagFASTFDATA fast(const tagFDATA& r) {
   return out;
 }
 
+// Pairs of records, each record held once: a comparison meets records that
+// are in the cache, as a 1:1 comparison of a record just extracted does.
 struct FastPairs {
-  std::vector<tagFASTFDATA> first, second;
+  std::vector<tagFASTFDATA> records;
+  std::vector<std::pair<size_t, size_t>> pairs;
+  const tagFASTFDATA& first(size_t k) const { return records[pairs[k].first]; }
+  const tagFASTFDATA& second(size_t k) const { return records[pairs[k].second]; }
 };
 
 FastPairs pairsOf(RecordPair (*make)(uint64_t)) {
   FastPairs p;
   for (int k = 0; k < kPairs; ++k) {
     const RecordPair r = make(uint64_t(k + 1));
-    p.first.push_back(fast(r.first));
-    p.second.push_back(fast(r.second));
+    p.records.push_back(fast(r.first));
+    p.records.push_back(fast(r.second));
+    p.pairs.emplace_back(2 * size_t(k), 2 * size_t(k) + 1);
   }
   return p;
 }
@@ -46,8 +52,8 @@ FastPairs pairsOf(RecordPair (*make)(uint64_t)) {
 void runPairs(benchmark::State& state, const FastPairs& p) {
   size_t k = 0;
   for (auto _ : state) {
-    const size_t i = k++ % p.first.size();
-    benchmark::DoNotOptimize(FastMatch(p.first[i], p.second[i]));
+    const size_t i = k++ % p.pairs.size();
+    benchmark::DoNotOptimize(FastMatch(p.first(i), p.second(i)));
   }
 }
 
@@ -81,11 +87,10 @@ const std::vector<RealRecord>& realRecords() {
 FastPairs realPairs(bool sameFinger) {
   FastPairs p;
   const std::vector<RealRecord>& r = realRecords();
+  for (const RealRecord& record : r) p.records.push_back(record.fast);
   for (size_t i = 0; i < r.size(); ++i) {
     for (size_t j = 0; j < r.size(); ++j) {
-      if (i == j || (r[i].finger == r[j].finger) != sameFinger) continue;
-      p.first.push_back(r[i].fast);
-      p.second.push_back(r[j].fast);
+      if (i != j && (r[i].finger == r[j].finger) == sameFinger) p.pairs.emplace_back(i, j);
     }
   }
   return p;
@@ -94,19 +99,38 @@ FastPairs realPairs(bool sameFinger) {
 void BM_FastMatch_GenuineReal(benchmark::State& state) { runPairs(state, realPairs(true)); }
 void BM_FastMatch_ImpostorReal(benchmark::State& state) { runPairs(state, realPairs(false)); }
 
+// Argument 1: the probe's cells, 0: its exact tables.
+FastProbe::Method methodOf(benchmark::State& state) {
+  if (state.range(0) == 0) return FastProbe::Method::Tables;
+  if (FastProbe::bestMethod() != FastProbe::Method::Cells) state.SkipWithError("the processor cannot run the cells");
+  return FastProbe::Method::Cells;
+}
+
 // The impostor comparisons of a search: one prepared probe, many stored sides.
 void BM_FastMatch_ImpostorPrepared(benchmark::State& state) {
   const FastPairs p = pairsOf(ImpostorPair);
-  const FastProbe probe(p.second[0]);
+  const FastProbe probe(p.second(0), methodOf(state));
   size_t k = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(EvaluateFastMatch(p.first[k++ % p.first.size()], probe).result);
+  for (auto _ : state) benchmark::DoNotOptimize(EvaluateFastMatch(p.first(k++ % p.pairs.size()), probe).result);
 }
+
+// Single comparisons with the exact tables, as they run on a processor
+// without the instructions of the cells.
+void runPairsWithTables(benchmark::State& state, const FastPairs& p) {
+  size_t k = 0;
+  for (auto _ : state) {
+    const size_t i = k++ % p.pairs.size();
+    benchmark::DoNotOptimize(FastMatch(p.first(i), FastProbe(p.second(i), FastProbe::Method::Tables)));
+  }
+}
+void BM_FastMatch_ImpostorByTables(benchmark::State& state) { runPairsWithTables(state, pairsOf(ImpostorPair)); }
+void BM_FastMatch_ImpostorRealByTables(benchmark::State& state) { runPairsWithTables(state, realPairs(false)); }
 
 void BM_FastProbe(benchmark::State& state) {
   const FastPairs p = pairsOf(ImpostorPair);
   size_t k = 0;
   for (auto _ : state) {
-    const FastProbe probe(p.second[k++ % p.second.size()]);
+    const FastProbe probe(p.records[k++ % p.records.size()], methodOf(state));
     benchmark::DoNotOptimize(probe.record().count);
   }
 }
@@ -217,8 +241,10 @@ BENCHMARK(BM_FastMatch_Genuine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastMatch_Impostor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastMatch_GenuineReal)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastMatch_ImpostorReal)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FastMatch_ImpostorPrepared)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FastProbe)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FastMatch_ImpostorPrepared)->ArgName("cells")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FastMatch_ImpostorByTables)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FastMatch_ImpostorRealByTables)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FastProbe)->ArgName("cells")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ToFastForm)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FastSearch32767_NoMatch)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FastSearch32767_NoMatch_Synthetic)

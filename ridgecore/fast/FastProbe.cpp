@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fast/FastCellFilter.h"
 #include "fast/FastForm.h"
 #include "fast/FastNeighbourhood.h"
 #include "fast/FastParams.h"
+#include "fast/FastSurvivors.h"
 #include "match/FixedSort.h"
 
 namespace ridgecore {
@@ -271,7 +273,15 @@ const ScanToggles kScanToggles = kMeetingLanes == meetingLanesAvx512 ? scanToggl
 
 }  // namespace
 
-FastProbe::FastProbe(const tagFASTFDATA& record) : record_(record), count_(FastMinutiaCount(record)) {
+FastProbe::Method FastProbe::bestMethod() { return FastCellProbe::available() ? Method::Cells : Method::Tables; }
+
+FastProbe::~FastProbe() = default;
+
+FastProbe::FastProbe(const tagFASTFDATA& record, Method method) : record_(record), count_(FastMinutiaCount(record)) {
+  if (method == Method::Cells) {
+    cells_.emplace(record);
+    return;
+  }
   const FastMinutia* m = FastMinutiae(record);
   for (int i = 0; i < count_; ++i) minutiaOf_[i] = uint8_t(i);
   StableSort(minutiaOf_, count_, [m](uint8_t x, uint8_t y) { return m[x].direction < m[y].direction; });
@@ -334,6 +344,7 @@ uint64_t FastProbe::reachable(const FastMinutia& a, int needed, uint64_t* surviv
 
 int FastProbe::findPairs(const tagFASTFDATA& recordA, int stop, FastPair* pairs, uint64_t& pairedA,
                          uint64_t& pairedB) const {
+  if (cells_) return cells_->findPairs(recordA, stop, pairs, pairedA, pairedB);
   const FastParams& p = fastParams();
   const FastMinutia* ma = FastMinutiae(recordA);
   const FastMinutia* mb = FastMinutiae(record_);
@@ -344,32 +355,13 @@ int FastProbe::findPairs(const tagFASTFDATA& recordA, int stop, FastPair* pairs,
     if (FastNeighbourCount(ma[ia]) < p.leastNeighbours) continue;
     any |= reachable(ma[ia], p.neededNeighbours, survivors, ia);
   }
-  int count = 0;
-  const int directionLimit = kFastHalfCircle - p.directionTolerance;
-  while (any && count < stop) {
-    const int ib = std::countr_zero(any);  // record order
-    any &= any - 1;
-    const FastMinutia& b = mb[ib];
+  return TakeSurvivingPairs(ma, mb, survivors, any, stop, pairs, pairedA, pairedB, [this](int ib) {
     const size_t column = columnOf_[ib];
-    for (uint64_t candidates = survivors[ib] & ~pairedA; candidates; candidates &= candidates - 1) {
-      const int ia = std::countr_zero(candidates);  // record order
-      const FastMinutia& a = ma[ia];
-      if (std::abs(a.x - b.x) > p.window || std::abs(a.y - b.y) > p.yTolerance) continue;
-      const int turn = std::abs(a.direction - b.direction);
-      if (turn > p.directionTolerance && turn < directionLimit) continue;
-      const NeighbourhoodMatch m = AssignNeighbours(a, b, p.neededNeighbours, [&](const FastNeighbour& na) {
-        return row(Distance, int8_t(na.distance))[column] & row(Direction, na.relativeDirection)[column] &
-               row(Orientation, na.relativeOrientation)[column];
-      });
-      if (!m.accepted) continue;
-      pairs[count++] =
-          FastPair{a.x, b.x, a.y, b.y, a.direction, b.direction, uint8_t(m.matched), uint8_t(ia), uint8_t(ib)};
-      pairedA |= uint64_t{1} << ia;
-      pairedB |= uint64_t{1} << ib;
-      break;
-    }
-  }
-  return count;
+    return [this, column](const FastNeighbour& na) {
+      return row(Distance, int8_t(na.distance))[column] & row(Direction, na.relativeDirection)[column] &
+             row(Orientation, na.relativeOrientation)[column];
+    };
+  });
 }
 
 }  // namespace ridgecore

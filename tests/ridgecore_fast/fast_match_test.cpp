@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fast/FastCellFilter.h"
 #include "fast/FastMatch.h"
 #include "fast/FastPairChecks.h"
 #include "fast/FastParams.h"
@@ -111,10 +112,12 @@ TEST(FastMatch, SweepFindsThePairsOfTheDescribedWalk) {
     const RecordPair p = mixedPair(k);
     const tagFASTFDATA a = fast(p.first), b = fast(p.second);
     const std::vector<Found> described = describedSweep(a, b);
-    FastPair pairs[kFastMaxPairs];
-    uint64_t pa = 0, pb = 0;
-    const FastProbe probe(b);
-    EXPECT_EQ(asFound(pairs, probe.findPairs(a, FastStopCount(a.count, b.count), pairs, pa, pb)), described) << k;
+    for (const FastProbe::Method method : {FastProbe::Method::Tables, FastProbe::bestMethod()}) {
+      FastPair pairs[kFastMaxPairs];
+      uint64_t pa = 0, pb = 0;
+      const FastProbe probe(b, method);
+      EXPECT_EQ(asFound(pairs, probe.findPairs(a, FastStopCount(a.count, b.count), pairs, pa, pb)), described) << k;
+    }
     pairsSeen += int(described.size());
   }
   EXPECT_GT(pairsSeen, 300);  // the set pairs plenty, not only rejects
@@ -225,40 +228,45 @@ TEST(FastMatch, TranslationKeptOnlyWhenTheConsistencyCheckRan) {
 // probe's tables. b is a's record with every value nudged to either side of
 // its tolerance (across the seams too), or another record; the probe must
 // pair as the sweep that tests b's neighbours directly.
+// Records over the whole range of every neighbour byte, and copies of them
+// nudged to either side of every tolerance.
+tagFASTFDATA randomFullRangeRecord(Random& random) {
+  tagFASTFDATA r;
+  std::memset(&r, 0, sizeof r);
+  r.count = uint8_t(random.uniform(20, 40));
+  FastMinutia* m = FastMinutiae(r);
+  for (int i = 0; i < r.count; ++i) {
+    m[i].x = uint8_t(random.uniform(0, 150) / 10 * 10 + i % 10);
+    m[i].y = uint8_t(random.uniform(0, 200));
+    m[i].direction = int8_t(random.uniform(-63, 64));
+    m[i].neighbourCount = uint8_t(random.uniform(6, 25));
+    for (FastNeighbour& n : m[i].neighbours) {
+      n = FastNeighbour{uint8_t(random.next()), int8_t(random.next()), int8_t(random.next()), 0};
+    }
+    SortFastNeighbours(m[i].neighbours, m[i].neighbourCount);
+  }
+  std::sort(m, m + r.count, [](const FastMinutia& s, const FastMinutia& t) { return s.x < t.x; });
+  return r;
+}
+
+tagFASTFDATA nudged(tagFASTFDATA b, Random& random) {
+  for (int i = 0; i < FastMinutiaCount(b); ++i) {
+    for (FastNeighbour& n : FastMinutiae(b)[i].neighbours) {
+      n.distance = uint8_t(n.distance + random.uniform(-5, 5));
+      n.relativeDirection = int8_t(uint8_t(n.relativeDirection + random.uniform(-8, 8)));
+      n.relativeOrientation = int8_t(uint8_t(n.relativeOrientation + random.uniform(-8, 8)));
+    }
+  }
+  return b;
+}
+
 TEST(FastMatch, ProbeTablesAgreeWithTheDirectTestOverEveryValue) {
   Random random(91);
-  const auto randomRecord = [&random] {
-    tagFASTFDATA r;
-    std::memset(&r, 0, sizeof r);
-    r.count = uint8_t(random.uniform(20, 40));
-    FastMinutia* m = FastMinutiae(r);
-    for (int i = 0; i < r.count; ++i) {
-      m[i].x = uint8_t(random.uniform(0, 150) / 10 * 10 + i % 10);
-      m[i].y = uint8_t(random.uniform(0, 200));
-      m[i].direction = int8_t(random.uniform(-63, 64));
-      m[i].neighbourCount = uint8_t(random.uniform(6, 25));
-      for (FastNeighbour& n : m[i].neighbours) {
-        n = FastNeighbour{uint8_t(random.next()), int8_t(random.next()), int8_t(random.next()), 0};
-      }
-      SortFastNeighbours(m[i].neighbours, m[i].neighbourCount);
-    }
-    std::sort(m, m + r.count, [](const FastMinutia& s, const FastMinutia& t) { return s.x < t.x; });
-    return r;
-  };
   const FastParams& p = fastParams();
   int pairsSeen = 0;
   for (int k = 0; k < 120; ++k) {
-    const tagFASTFDATA a = randomRecord();
-    tagFASTFDATA b = k % 3 == 2 ? randomRecord() : a;
-    if (k % 3 != 2) {
-      for (int i = 0; i < b.count; ++i) {
-        for (FastNeighbour& n : FastMinutiae(b)[i].neighbours) {
-          n.distance = uint8_t(n.distance + random.uniform(-5, 5));
-          n.relativeDirection = int8_t(uint8_t(n.relativeDirection + random.uniform(-8, 8)));
-          n.relativeOrientation = int8_t(uint8_t(n.relativeOrientation + random.uniform(-8, 8)));
-        }
-      }
-    }
+    const tagFASTFDATA a = randomFullRangeRecord(random);
+    const tagFASTFDATA b = k % 3 == 2 ? randomFullRangeRecord(random) : nudged(a, random);
     const int stop = FastStopCount(a.count, b.count);
     std::vector<Found> direct;
     uint64_t taken = 0;
@@ -270,11 +278,50 @@ TEST(FastMatch, ProbeTablesAgreeWithTheDirectTestOverEveryValue) {
                   });
     FastPair pairs[kFastMaxPairs];
     uint64_t pa = 0, pb = 0;
-    const FastProbe probe(b);
+    const FastProbe probe(b, FastProbe::Method::Tables);
     EXPECT_EQ(asFound(pairs, probe.findPairs(a, stop, pairs, pa, pb)), direct) << k;
     pairsSeen += int(direct.size());
   }
   EXPECT_GT(pairsSeen, 100);  // nudged copies pair, so the tables are read where they hold bits
+}
+
+// The cells may let more pairs through to the neighbourhood test than the
+// tables' count, never fewer: the pairs, their order and both paired sets
+// must be those of the tables, on records paired at the edges of every
+// tolerance, on moved and noisy fingers, and on bytes of any value and order.
+TEST(FastMatch, CellsFindThePairsOfTheTables) {
+  if (!FastCellProbe::available()) GTEST_SKIP() << "the processor lacks AVX-512 BW / VBMI or GFNI";
+  Random random(123);
+  std::vector<std::pair<tagFASTFDATA, tagFASTFDATA>> cases;
+  for (int k = 0; k < 150; ++k) {
+    const tagFASTFDATA a = randomFullRangeRecord(random);
+    cases.emplace_back(a, k % 3 == 2 ? randomFullRangeRecord(random) : nudged(a, random));
+  }
+  for (int k = 0; k < 160; ++k) {
+    const RecordPair p = mixedPair(k);
+    cases.emplace_back(fast(p.first), fast(p.second));
+  }
+  for (int k = 0; k < 60; ++k) {
+    tagFASTFDATA a, b;
+    for (size_t i = 0; i < sizeof a; ++i) reinterpret_cast<unsigned char*>(&a)[i] = uint8_t(random.next());
+    b = k % 2 ? a : nudged(a, random);
+    cases.emplace_back(a, b);
+  }
+  int pairsSeen = 0;
+  for (size_t k = 0; k < cases.size(); ++k) {
+    const auto& [a, b] = cases[k];
+    for (const int stop : {kFastMaxPairs, 9, 8}) {
+      FastPair byProbe[kFastMaxPairs], byCells[kFastMaxPairs];
+      uint64_t probeA = 0, probeB = 0, cellsA = 0, cellsB = 0;
+      const int n = FastProbe(b, FastProbe::Method::Tables).findPairs(a, stop, byProbe, probeA, probeB);
+      ASSERT_EQ(FastProbe(b, FastProbe::Method::Cells).findPairs(a, stop, byCells, cellsA, cellsB), n) << k;
+      EXPECT_EQ(std::memcmp(byCells, byProbe, size_t(n) * sizeof(FastPair)), 0) << k;
+      EXPECT_EQ(cellsA, probeA) << k;
+      EXPECT_EQ(cellsB, probeB) << k;
+      if (stop == kFastMaxPairs) pairsSeen += n;
+    }
+  }
+  EXPECT_GT(pairsSeen, 1000);  // most cases pair, many at the edge of a tolerance
 }
 
 // Records altered by hand: any counts and bytes are compared without reading
