@@ -99,17 +99,21 @@ FastPairs realPairs(bool sameFinger) {
 void BM_FastMatch_GenuineReal(benchmark::State& state) { runPairs(state, realPairs(true)); }
 void BM_FastMatch_ImpostorReal(benchmark::State& state) { runPairs(state, realPairs(false)); }
 
-// Argument 1: the probe's cells, 0: its exact tables.
-FastProbe::Method methodOf(benchmark::State& state) {
-  if (state.range(0) == 0) return FastProbe::Method::Tables;
-  if (FastProbe::bestMethod() != FastProbe::Method::Cells) state.SkipWithError("the processor cannot run the cells");
-  return FastProbe::Method::Cells;
+// Argument 1: the probe's cells, 0: its exact tables. False (and the
+// benchmark skipped) where the processor cannot run the cells.
+bool methodOf(benchmark::State& state, FastProbe::Method& method) {
+  method = state.range(0) == 0 ? FastProbe::Method::Tables : FastProbe::Method::Cells;
+  if (method == FastProbe::Method::Tables || FastProbe::bestMethod() == FastProbe::Method::Cells) return true;
+  state.SkipWithError("the processor cannot run the cells");
+  return false;
 }
 
 // The impostor comparisons of a search: one prepared probe, many stored sides.
 void BM_FastMatch_ImpostorPrepared(benchmark::State& state) {
+  FastProbe::Method method;
+  if (!methodOf(state, method)) return;
   const FastPairs p = pairsOf(ImpostorPair);
-  const FastProbe probe(p.second(0), methodOf(state));
+  const FastProbe probe(p.second(0), method);
   size_t k = 0;
   for (auto _ : state) benchmark::DoNotOptimize(EvaluateFastMatch(p.first(k++ % p.pairs.size()), probe).result);
 }
@@ -127,10 +131,12 @@ void BM_FastMatch_ImpostorByTables(benchmark::State& state) { runPairsWithTables
 void BM_FastMatch_ImpostorRealByTables(benchmark::State& state) { runPairsWithTables(state, realPairs(false)); }
 
 void BM_FastProbe(benchmark::State& state) {
+  FastProbe::Method method;
+  if (!methodOf(state, method)) return;
   const FastPairs p = pairsOf(ImpostorPair);
   size_t k = 0;
   for (auto _ : state) {
-    const FastProbe probe(p.records[k++ % p.records.size()], methodOf(state));
+    const FastProbe probe(p.records[k++ % p.records.size()], method);
     benchmark::DoNotOptimize(probe.record().count);
   }
 }

@@ -96,7 +96,7 @@ RIDGECORE_CELL_TARGET inline void transposeCells(const uint64_t* classes, uint16
 RIDGECORE_CELL_TARGET inline uint32_t runHeads(const FastMinutia& m) {
   const int count = FastNeighbourCount(m);
   const auto* list = reinterpret_cast<const int*>(m.neighbours);
-  const __m512i key = _mm512_set1_epi32(0xFFFFFF);  // the index plays no part
+  const __m512i key = _mm512_set1_epi32(int(kFastNeighbourValueBits));
   uint32_t heads = 0;
   for (int half = 0; half < 2; ++half) {
     const int lanes = std::clamp(count - 16 * half, 0, 16);

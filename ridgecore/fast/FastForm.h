@@ -29,6 +29,10 @@ struct FastMinutia {
 #pragma pack(pop)
 
 static_assert(sizeof(FastNeighbour) == 4, "FastNeighbour layout");
+
+// The bits of a neighbour entry read as a 32-bit word that hold its values
+// (distance and both angles); the index plays no part in any comparison.
+inline constexpr uint32_t kFastNeighbourValueBits = 0xFFFFFFu;
 static_assert(sizeof(FastMinutia) == 104, "FastMinutia layout");
 static_assert(sizeof(tagFASTFDATA::minutiae[0]) == sizeof(FastMinutia), "fast record slots");
 

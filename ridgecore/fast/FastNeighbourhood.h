@@ -52,7 +52,7 @@ template <typename Partners>
     const FastNeighbour& na = a.neighbours[i];
     uint32_t key;
     std::memcpy(&key, &na, sizeof key);
-    key &= 0xFFFFFFu;  // distance and both angles; the index plays no part
+    key &= kFastNeighbourValueBits;
     if (key == missed) continue;
     const uint32_t free = partners(na) & ~taken;
     if (!free) {

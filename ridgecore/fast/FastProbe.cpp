@@ -44,7 +44,8 @@ struct RowSet {
     set.orientation[i] = ((((w >> 16) ^ 0x80u) & 0xFFu) + 512) * stride;
   }
   uint32_t heads = 0;
-  for (int i = 0; i < kFastNeighbourSlots; ++i) heads |= uint32_t(((keys[i + 1] ^ keys[i]) & 0xFFFFFFu) != 0) << i;
+  for (int i = 0; i < kFastNeighbourSlots; ++i)
+    heads |= uint32_t(((keys[i + 1] ^ keys[i]) & kFastNeighbourValueBits) != 0) << i;
   set.heads = (heads | 1u) & ((1u << count) - 1);  // the first neighbour always heads a run
   set.count = count;
 }
