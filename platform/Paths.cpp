@@ -29,6 +29,12 @@ std::string userDir() {
   return homeDir() + "/.config/Veradynics";
 }
 
+std::string dataDir() {
+  if (auto h = env("LOCKMERE_HOME"); !h.empty()) return h + "/data";
+  if (auto x = env("XDG_DATA_HOME"); !x.empty()) return x + "/Veradynics/Lockmere";
+  return homeDir() + "/.local/share/Veradynics/Lockmere";
+}
+
 std::string machineDir() {
   if (auto m = env("LOCKMERE_MACHINE_DIR"); !m.empty()) return m;
   if (auto h = env("LOCKMERE_HOME"); !h.empty()) return h + "/machine";

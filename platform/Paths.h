@@ -11,6 +11,10 @@ namespace platform::paths {
 // else ~/.config/Veradynics.
 std::string userDir();
 
+// Per-user data folder (data files, the browser profile): $LOCKMERE_HOME/data,
+// else $XDG_DATA_HOME/Veradynics/Lockmere, else ~/.local/share/Veradynics/Lockmere.
+std::string dataDir();
+
 // Machine-wide folder (the system scope of the registry, written by a driver's
 // installer): $LOCKMERE_MACHINE_DIR, else $LOCKMERE_HOME/machine, else /var/lib/veradynics.
 std::string machineDir();
