@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The language of the user interface: Japanese when the platform reports a
 // Japanese UI language, Korean otherwise. LOCKMERE_LANG ("ja" or "ko") overrides
