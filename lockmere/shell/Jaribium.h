@@ -45,7 +45,6 @@ class TJaribium {
   // Started and not yet ended.
   bool Running() const { return started_ && !finished_; }
   int Period() const { return period_; }
-  platform::WindowHandle Target() const { return target_; }
 
   // Whether the hook library can follow the input on this desktop (it loads and
   // an idle source answers). The settings window asks this to say that

@@ -59,7 +59,7 @@ class FreedesktopScreenSaver : public QObject, protected QDBusContext {
  public slots:
   uint GetSessionIdleTime() {
     if (!supported_) {
-      sendErrorReply(QDBusError::NotSupported, "This method is not part of the idle inhibition specification");
+      sendErrorReply(QDBusError::NotSupported, "GetSessionIdleTime is not supported");
       return 0;
     }
     return static_cast<uint>(counter_.idleMs());
