@@ -59,7 +59,7 @@ struct TMSNPopUpProperties {
   QColor GradientColor1;  // 16764057 (RGB 99 CC FF)
   QColor GradientColor2 = Qt::white;
   TGradientOrientation GradientOrientation = mbVertical;
-  quint8 ScrollSpeed = 9;  // pixels per slide step; 0: no sliding
+  quint8 ScrollSpeed = 9;  // pixels per slide step; 0: open and close in one step
   PopupFont Font;
   PopupFont HoverFont;
   PopupFont TitleFont;

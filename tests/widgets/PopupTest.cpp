@@ -350,6 +350,16 @@ class PopupTest : public QObject {
     QCOMPARE(p->geometry(), QRect(860, 277, 148, 121));
     // Without cascading every popup takes the corner.
     QCOMPARE(rig.show()->geometry(), QRect(860, 277, 148, 121));
+
+    // No scroll speed: one step each way instead of a popup stuck at one pixel.
+    Rig still;
+    still.popup->ScrollSpeed = 0;
+    still.popup->TimeOut = 1;
+    p = still.show();
+    still.timers->advance(kTick);
+    QCOMPARE(p->geometry(), QRect(860, 277, 148, 121));
+    still.timers->advance(1000 + kTick);
+    QCOMPARE(still.closes.size(), 1);
   }
 
   // Needs a desktop: the offscreen platform activates every window it shows.
