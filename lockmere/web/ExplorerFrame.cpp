@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "lockmere/texts/StringTable.h"
@@ -616,11 +617,15 @@ void TExplorerFrame::resizeEvent(QResizeEvent* event) {
 
 void TExplorerFrame::FrameResize() {
   const int w = width();
-  lbAddress_->setGeometry(kLabelLeft, kAddressTop, kAddressLeft - kLabelLeft - 2, kEditHeight);
-  EdtGoURL->setGeometry(kAddressLeft, kAddressTop, w - 75, kEditHeight);
+  // A label wider than its place (a translation) pushes its box to the right;
+  // the right ends stay where they are.
+  const int addressLeft = std::max(kAddressLeft, kLabelLeft + lbAddress_->sizeHint().width() + 4);
+  const int searchLeft = std::max(kSearchLeft, kLabelLeft + lbSearch_->sizeHint().width() + 4);
+  lbAddress_->setGeometry(kLabelLeft, kAddressTop, addressLeft - kLabelLeft - 2, kEditHeight);
+  EdtGoURL->setGeometry(addressLeft, kAddressTop, w - 75 - (addressLeft - kAddressLeft), kEditHeight);
   BtnGoURL->setGeometry(w - 28, kAddressTop, kGoButtonWidth, kEditHeight);
-  lbSearch_->setGeometry(kLabelLeft, kSearchTop, kSearchLeft - kLabelLeft - 2, kEditHeight);
-  EdtSearch->setGeometry(kSearchLeft, kSearchTop, w - 179, kEditHeight);
+  lbSearch_->setGeometry(kLabelLeft, kSearchTop, searchLeft - kLabelLeft - 2, kEditHeight);
+  EdtSearch->setGeometry(searchLeft, kSearchTop, w - 179 - (searchLeft - kSearchLeft), kEditHeight);
   BtnGoSearch->setGeometry(w - 52, kSearchTop - 1, kSearchButtonWidth, kSearchButtonHeight);
 }
 

@@ -61,6 +61,7 @@ class TExplorerFrame : public QFrame, private TreeViewHandler {
   // At logout: empties the tree, the address box and the ID panel.
   void clearTree();
   SiteTree& tree() { return tree_; }
+  const SiteTree& tree() const { return tree_; }
   std::vector<store::TreeEntry> treeOrder() const { return tree_.treeOrder(); }
 
   TreeNode* selectedNode() const;

@@ -129,14 +129,12 @@ void site(QPainter& p, int loginType) {
       for (double r : {1.2, 2.5, 3.7}) p.drawArc(QRectF(14.5 - r, 15.0 - r, 2 * r, 2 * r), 20 * 16, 300 * 16);
       break;
     }
-    case 5: {  // by script: angle brackets
+    case 5: {  // by script: lines of a script
       badge(p, QColor(0x33, 0x33, 0x3B));
-      p.setPen(glyph);
-      p.setBrush(Qt::NoBrush);
-      const QPointF left[] = {{13.4, 12.2}, {11.6, 14.5}, {13.4, 16.8}};
-      const QPointF right[] = {{15.6, 12.2}, {17.4, 14.5}, {15.6, 16.8}};
-      p.drawPolyline(left, 3);
-      p.drawPolyline(right, 3);
+      p.setPen(QPen(Qt::white, 1.2, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(12.2, 12.4), QPointF(17.0, 12.4));
+      p.drawLine(QPointF(12.2, 14.6), QPointF(15.6, 14.6));
+      p.drawLine(QPointF(12.2, 16.8), QPointF(16.6, 16.8));
       break;
     }
     default:
