@@ -29,3 +29,18 @@ function(lockmere_qtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# lockmere_xvfb_test(TARGET): runs a Qt test program on its own Xvfb server
+# (xvfb-run picks a free display), for tests with real X input (xdotool).
+# Such tests take turns: xvfb-run's choice of a display is not safe in parallel.
+function(lockmere_xvfb_test target)
+  cmake_parse_arguments(T "" "TIMEOUT" "LABELS" ${ARGN})
+  find_program(LOCKMERE_XVFB_RUN xvfb-run REQUIRED)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 180)
+  endif()
+  add_test(NAME ${target}
+    COMMAND ${LOCKMERE_XVFB_RUN} -a -s "-screen 0 1280x800x24 -nolisten tcp" $<TARGET_FILE:${target}>)
+  set_tests_properties(${target} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "xvfb;${T_LABELS}"
+    RESOURCE_LOCK xvfb ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+endfunction()
