@@ -3,7 +3,7 @@
 #include "lockmere/web/SiteTree.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 
 namespace web {
 namespace {
@@ -25,21 +25,18 @@ const QColor kFolderBack(0xD9, 0xA4, 0x1E);
 const QColor kFolderFront(0xF6, 0xCB, 0x4F);
 const QColor kFolderEdge(0x9A, 0x70, 0x0E);
 
+// The folder's back with its tab, right edge at right, top at top.
+void folderBack(QPainter& p, qreal top, qreal right) {
+  p.setPen(QPen(kFolderEdge, 1));
+  p.setBrush(kFolderBack);
+  p.drawPolygon(QPolygonF({{2.5, top}, {7.5, top}, {9.5, top + 2}, {right, top + 2}, {right, 16.5}, {2.5, 16.5}}));
+}
+
 QPixmap closedFolder() {
   QPixmap pm = blank();
   QPainter p(&pm);
   begin(p);
-  p.setPen(QPen(kFolderEdge, 1));
-  p.setBrush(kFolderBack);
-  QPainterPath tab;
-  tab.moveTo(2.5, 5.5);
-  tab.lineTo(7.5, 5.5);
-  tab.lineTo(9.5, 7.5);
-  tab.lineTo(17.5, 7.5);
-  tab.lineTo(17.5, 16.5);
-  tab.lineTo(2.5, 16.5);
-  tab.closeSubpath();
-  p.drawPath(tab);
+  folderBack(p, 5.5, 17.5);
   p.setBrush(kFolderFront);
   p.drawRoundedRect(QRectF(2.5, 8.5, 15, 8), 1, 1);
   return pm;
@@ -49,28 +46,12 @@ QPixmap openFolder() {
   QPixmap pm = blank();
   QPainter p(&pm);
   begin(p);
-  p.setPen(QPen(kFolderEdge, 1));
-  p.setBrush(kFolderBack);
-  QPainterPath back;
-  back.moveTo(2.5, 4.5);
-  back.lineTo(7.5, 4.5);
-  back.lineTo(9.5, 6.5);
-  back.lineTo(16.5, 6.5);
-  back.lineTo(16.5, 16.5);
-  back.lineTo(2.5, 16.5);
-  back.closeSubpath();
-  p.drawPath(back);
+  folderBack(p, 4.5, 16.5);
   p.setBrush(Qt::white);
   p.drawRect(QRectF(4.5, 7.5, 10, 6));
   // The front flap, tilted open.
   p.setBrush(kFolderFront);
-  QPainterPath front;
-  front.moveTo(5.5, 10.5);
-  front.lineTo(19.5, 10.5);
-  front.lineTo(16.5, 16.5);
-  front.lineTo(2.5, 16.5);
-  front.closeSubpath();
-  p.drawPath(front);
+  p.drawPolygon(QPolygonF({{5.5, 10.5}, {19.5, 10.5}, {16.5, 16.5}, {2.5, 16.5}}));
   return pm;
 }
 
