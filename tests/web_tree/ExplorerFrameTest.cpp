@@ -357,6 +357,10 @@ class ExplorerFrameTest : public QObject {
     QTRY_VERIFY(x.frame.PopupMenu1->isVisible());
     QVERIFY(x.frame.PopupMenu1->grab().save(picturesDir() + "/menu-" + lang + ".png"));
     x.frame.PopupMenu1->hide();
+    // A selected folder shows itself open.
+    x.click(japanese ? "メール" : "메일");
+    QTest::qWait(50);  // the layout gives the hidden panel's room to the tree
+    QVERIFY(x.frame.grab().save(picturesDir() + "/tree-folder-" + lang + ".png"));
   }
 
   void everyImageIsItsOwn() {
