@@ -22,14 +22,21 @@ struct flock wholeFile(short type) {
 }  // namespace
 
 FileLock::FileLock(std::string name)
-    : path_(!name.empty() && name[0] == '/' ? std::move(name) : paths::runtimeDir() + "/" + name) {}
+    : inRuntimeDir_(name.empty() || name[0] != '/'),
+      path_(inRuntimeDir_ ? paths::runtimeDir() + "/" + name : std::move(name)) {}
 
 FileLock::~FileLock() { unlock(); }
 
 int FileLock::openFile() {
-  int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) error_ = path_ + ": " + std::strerror(errno);
-  return fd;
+  if (inRuntimeDir_) {
+    // Checked at every open: the folder may have been tampered with since the last one.
+    paths::PrivateDir dir = paths::privateDir(paths::Folder::Runtime);
+    if (!dir) {
+      error_ = dir.error;
+      return -1;
+    }
+  }
+  return paths::openPrivateFile(path_, O_RDWR | O_CREAT, &error_, 0600);
 }
 
 bool FileLock::acquire(bool wait) {

@@ -13,7 +13,9 @@ namespace platform {
 // exclude each other just as two processes do.
 class FileLock {
  public:
-  // name: a plain file name (no slashes) inside runtimeDir(), or an absolute path.
+  // name: a plain file name (no slashes) inside the runtime folder, which must be
+  // private (paths::privateDir), or an absolute path. The lock file is opened
+  // without following a symbolic link and must be a regular file of this user.
   explicit FileLock(std::string name);
   ~FileLock();
   FileLock(const FileLock&) = delete;
@@ -42,6 +44,7 @@ class FileLock {
   int openFile();
   bool acquire(bool wait);
 
+  bool inRuntimeDir_;
   std::string path_;
   std::string error_;
   int fd_ = -1;
