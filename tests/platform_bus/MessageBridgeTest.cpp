@@ -220,21 +220,35 @@ class MessageBridgeTest : public QObject {
     QCOMPARE(refused.at(0).at(0).toLongLong(), 65534LL);
   }
 
-  void theSocketFolderIsMadePrivateAndMustBeTheUsers() {
+  void aFolderItMakesIsPrivateAndOneItFindsKeepsItsMode() {
     Recorder window;
     MessageBridge bridge(window.receiver.handle());
-    const QString dir = QString::fromStdString(testenv::makeTempDir("open"));
-    ::chmod(dir.toLocal8Bit().constData(), 0755);
-    QVERIFY(bridge.listen(dir + "/lockmere.bus"));
-    struct stat st {};
-    QCOMPARE(::stat(dir.toLocal8Bit().constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0700u);
+    const QString base = QString::fromStdString(testenv::makeTempDir("open"));
+    auto modeOf = [](const QString& path) {
+      struct stat st {};
+      return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    // Made by the bridge: private.
+    QVERIFY2(bridge.listen(base + "/made/lockmere.bus"), qPrintable(bridge.errorString()));
+    QCOMPARE(modeOf(base + "/made"), 0700u);
+    QCOMPARE(modeOf(base + "/made/lockmere.bus") & 0777, 0600u);
     bridge.close();
-    QVERIFY(!QFile::exists(dir + "/lockmere.bus"));  // closing removes the socket file
+    QVERIFY(!QFile::exists(base + "/made/lockmere.bus"));  // closing removes the socket file
+    // Found: a home-like folder and a sticky shared one are left as they are.
+    for (unsigned mode : {0755u, 01777u}) {
+      const QString dir = base + "/found" + QString::number(mode, 8);
+      QVERIFY(QDir().mkdir(dir));
+      ::chmod(dir.toLocal8Bit().constData(), mode);
+      QVERIFY2(bridge.listen(dir + "/lockmere.bus"), qPrintable(bridge.errorString()));
+      QCOMPARE(modeOf(dir), mode);
+      QCOMPARE(rawExchange(dir + "/lockmere.bus", "send 1 0 0\n"), QByteArray("ok 4242"));
+      bridge.close();
+    }
     if (::geteuid() == 0) {
-      QCOMPARE(::chown(dir.toLocal8Bit().constData(), 65534, 65534), 0);
-      QVERIFY(!bridge.listen(dir + "/lockmere.bus"));
+      QCOMPARE(::chown((base + "/made").toLocal8Bit().constData(), 65534, 65534), 0);
+      QVERIFY(!bridge.listen(base + "/made/lockmere.bus"));
       QVERIFY2(bridge.errorString().contains("another user"), qPrintable(bridge.errorString()));
+      QCOMPARE(modeOf(base + "/made"), 0700u);
     }
   }
 
