@@ -1,5 +1,7 @@
 #include "ridgeport/SensorSharing.h"
 
+#include "platform/Paths.h"
+
 namespace ridgeport {
 
 Status SensorSharing::enter(Kind kind) {
@@ -10,8 +12,11 @@ Status SensorSharing::enter(Kind kind) {
   if (lock->heldElsewhere()) return busy(kind);
   if (!lock->tryLock()) {
     // Taken between the test and the take: still busy. Anything else means the
-    // lock file cannot be made.
-    return lock->heldElsewhere() ? busy(kind) : Status::of(kCannotMakeEvent);
+    // lock file cannot be made (or its folder is not safe): the code cannot say
+    // which, so the reason goes to standard error.
+    if (lock->heldElsewhere()) return busy(kind);
+    platform::paths::warnOnce(lock->error());
+    return Status::of(kCannotMakeEvent);
   }
   held_ = std::move(lock);
   return Status::success();

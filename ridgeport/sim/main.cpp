@@ -144,14 +144,16 @@ int holdLock() {
     std::printf("%s\n", text);
     std::fflush(stdout);
   };
-  say(lock.tryLock() ? "held" : "busy");
+  if (!lock.tryLock() && !lock.heldElsewhere()) return fail(lock.error());  // the folder is not safe
+  say(lock.isLocked() ? "held" : "busy");
   std::string line;
   while (std::getline(std::cin, line)) {
     if (line == "release") {
       lock.unlock();
       say("released");
     } else if (line == "take") {
-      say(lock.tryLock() ? "held" : "busy");
+      if (!lock.tryLock() && !lock.heldElsewhere()) return fail(lock.error());  // the folder is not safe
+      say(lock.isLocked() ? "held" : "busy");
     }
   }
   return 0;
