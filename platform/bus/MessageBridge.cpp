@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QSocketNotifier>
@@ -45,7 +46,7 @@ MessageBridge::~MessageBridge() { close(); }
 
 bool MessageBridge::prepareFolder(const QString& folder) {
   const std::string dir = folder.toStdString();
-  if (dir == paths::runtimeDir()) {
+  if (QDir::cleanPath(folder) == QDir::cleanPath(QString::fromStdString(paths::runtimeDir()))) {
     paths::PrivateDir runtime = paths::privateDir(paths::Folder::Runtime);
     if (!runtime) error_ = QString::fromStdString(runtime.error);
     return bool(runtime);
