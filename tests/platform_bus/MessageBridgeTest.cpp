@@ -169,6 +169,24 @@ class OtherProcess {
   int pipe_[2] = {-1, -1};
 };
 
+// A bridge that drops idle peers after half a second, listening on path.
+struct ImpatientBridge {
+  Recorder window;
+  MessageBridge bridge{window.receiver.handle()};
+  MessageBridge::Limits limits = [] {
+    MessageBridge::Limits l;
+    l.idleTimeoutMs = 500;
+    return l;
+  }();
+  QString path;
+  bool listening;
+
+  explicit ImpatientBridge(const QString& socket) : path(socket) {
+    bridge.setLimits(limits);
+    listening = bridge.listen(path);
+  }
+};
+
 }  // namespace
 
 class MessageBridgeTest : public QObject {
@@ -326,13 +344,9 @@ class MessageBridgeTest : public QObject {
   }
 
   void aFloodOfIdleConnectionsIsCappedAndTheProgramStaysReachable() {
-    Recorder window;
-    MessageBridge bridge(window.receiver.handle());
-    MessageBridge::Limits limits;
-    limits.idleTimeoutMs = 500;
-    bridge.setLimits(limits);
-    const QString path = socketPath();
-    QVERIFY(bridge.listen(path));
+    ImpatientBridge impatient(socketPath());
+    QVERIFY(impatient.listening);
+    auto& [window, bridge, limits, path, listening] = impatient;
     const int before = openDescriptors();
     // Another process opens 200 connections, says nothing and keeps them open.
     OtherProcess flood(
@@ -404,13 +418,9 @@ class MessageBridgeTest : public QObject {
   }
 
   void aPeerThatLeavesItsRepliesUnreadIsNotReadAndIsDropped() {
-    Recorder window;
-    MessageBridge bridge(window.receiver.handle());
-    MessageBridge::Limits limits;
-    limits.idleTimeoutMs = 500;
-    bridge.setLimits(limits);
-    const QString path = socketPath();
-    QVERIFY(bridge.listen(path));
+    ImpatientBridge impatient(socketPath());
+    QVERIFY(impatient.listening);
+    auto& [window, bridge, limits, path, listening] = impatient;
     const long memoryBefore = residentKb();
     constexpr long kToSend = 4 << 20;
     // Sends requests as fast as the bridge takes them and never reads a reply:
