@@ -41,6 +41,7 @@ int FileLock::openFile() {
 
 bool FileLock::acquire(bool wait) {
   if (fd_ >= 0) return true;
+  heldByOther_ = false;
   int fd = openFile();
   if (fd < 0) return false;
   struct flock fl = wholeFile(F_WRLCK);
@@ -49,8 +50,8 @@ bool FileLock::acquire(bool wait) {
     rc = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
-    error_ = (errno == EAGAIN || errno == EACCES) ? std::string("held by another holder")
-                                                  : path_ + ": " + std::strerror(errno);
+    heldByOther_ = errno == EAGAIN || errno == EACCES;
+    error_ = heldByOther_ ? std::string("held by another holder") : path_ + ": " + std::strerror(errno);
     ::close(fd);
     return false;
   }

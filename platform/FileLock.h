@@ -32,6 +32,9 @@ class FileLock {
   // True when some other holder has the lock right now. Tests without taking it,
   // so a probe never makes another holder's tryLock fail.
   bool heldElsewhere();
+  // After a failed tryLock(): whether it failed because another holder has the
+  // lock (rather than because the lock file could not be opened).
+  bool wasHeldElsewhere() const { return heldByOther_; }
 
   const std::string& path() const { return path_; }
   const std::string& error() const { return error_; }
@@ -47,6 +50,7 @@ class FileLock {
   bool inRuntimeDir_;
   std::string path_;
   std::string error_;
+  bool heldByOther_ = false;
   int fd_ = -1;
 };
 

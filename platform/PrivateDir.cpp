@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Paths.h"
@@ -62,8 +63,49 @@ bool ancestorsSafe(const std::string& parent, std::string& why) {
   return true;
 }
 
+// Folders that passed the whole check, by path. Locks are taken many times a
+// second (every sensor transfer): a folder seen before only needs to be the same
+// folder, opened without following a link, still ours and closed to others. Its
+// ancestors were found safe the first time; only root or the user could change
+// them since.
+struct Identity {
+  dev_t device;
+  ino_t inode;
+};
+
+std::mutex& checkedMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::unordered_map<std::string, Identity>& checked() {
+  static std::unordered_map<std::string, Identity> folders;
+  return folders;
+}
+
+bool isPrivateFolder(const struct stat& st) {
+  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+bool checkedBefore(const std::string& path) {
+  Identity known{};
+  {
+    std::lock_guard guard(checkedMutex());
+    auto it = checked().find(path);
+    if (it == checked().end()) return false;
+    known = it->second;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool same =
+      ::fstat(fd, &st) == 0 && st.st_dev == known.device && st.st_ino == known.inode && isPrivateFolder(st);
+  ::close(fd);
+  return same;
+}
+
 // The folder itself, opened without following a symbolic link.
-bool folderIsPrivate(int parentFd, const std::string& leaf, std::string& why) {
+bool folderIsPrivate(int parentFd, const std::string& leaf, std::string& why, Identity& identity) {
   struct stat st {};
   if (::fstatat(parentFd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     why = errno == ENOENT ? "does not exist" : "cannot be examined: " + std::string(std::strerror(errno));
@@ -96,6 +138,7 @@ bool folderIsPrivate(int parentFd, const std::string& leaf, std::string& why) {
     why = "is open to other users (mode " + octal(st.st_mode) + ")";
     return false;
   }
+  identity = {st.st_dev, st.st_ino};
   return true;
 }
 
@@ -141,6 +184,7 @@ PrivateDir privateDir(const std::string& given, bool create) {
   const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
   const std::string leaf = path.substr(slash + 1);
   if (!isPlainPart(leaf)) return refuse(path, "is not a folder name");
+  if (checkedBefore(path)) return {path, {}};
 
   if (create && !makeDirs(parent, 0700)) return refuse(path, "cannot be created: " + std::string(std::strerror(errno)));
   const int parentFd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -152,9 +196,12 @@ PrivateDir privateDir(const std::string& given, bool create) {
     why = "cannot be created: " + std::string(std::strerror(errno));
     ok = false;
   }
-  ok = ok && folderIsPrivate(parentFd, leaf, why);
+  Identity identity{};
+  ok = ok && folderIsPrivate(parentFd, leaf, why, identity);
   ::close(parentFd);
   if (!ok) return refuse(path, why);
+  std::lock_guard guard(checkedMutex());
+  checked()[path] = identity;
   return {path, {}};
 }
 
