@@ -66,7 +66,7 @@ TEST(LevelFiveGolden, TemplateDecisionsOverTheRealRecordsStayTheSame) {
       ASSERT_EQ(line, want) << "stored record " << lines;
     }
   }
-  EXPECT_GT(lines, 290);  // every record that extracted
+  EXPECT_GT(lines, 290);            // every record that extracted
   EXPECT_GT(classicMatches, 100u);  // both outcomes are guarded
   EXPECT_GT(fastMatches, 100u);
 }
