@@ -28,14 +28,7 @@ tagFASTENROLL emptyTemplate() {
 }
 
 tagFASTENROLL completed(const tagFASTFDATA& s0, const tagFASTFDATA& s1, const tagFASTFDATA& s2) {
-  tagFASTENROLL e = emptyTemplate();
-  e.slot[0] = s0;
-  e.slot[1] = s1;
-  e.slot[2] = s2;
-  e.flags[0] = e.flags[1] = e.flags[2] = 1;
-  e.type = 2;
-  e.magic = RIDGECORE_ENROLL_MAGIC;
-  return e;
+  return MakeFastTemplate(s0, s1, s2);
 }
 
 // A finger spread over the image and the same finger moved by (dx, dy) pixels.

@@ -37,18 +37,7 @@ inline tagENROLL classicTemplate(const tagFDATA& s0, const tagFDATA& s1 = noReco
 
 inline tagFASTENROLL fastTemplate(const tagFASTFDATA& s0, const tagFASTFDATA& s1 = noFastRecord(),
                                   const tagFASTFDATA& s2 = noFastRecord()) {
-  tagFASTENROLL e;
-  std::memset(&e, 0, sizeof e);
-  e.slot[0] = s0;
-  e.slot[1] = s1;
-  e.slot[2] = s2;
-  e.flags[0] = e.flags[1] = e.flags[2] = 1;
-  e.type = 2;
-  e.magic = RIDGECORE_ENROLL_MAGIC;
-  e.security = 5;
-  e.centre[0] = e.centre[1] = 150;
-  e.resolution5 = 96;
-  return e;
+  return ridgecore::synthetic::MakeFastTemplate(s0, s1, s2);
 }
 
 inline bool setLevel(tagENROLL& e, int level) {
