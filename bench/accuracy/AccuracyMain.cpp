@@ -154,11 +154,16 @@ void printRow(const std::string& set, const std::string& family, Polarity polari
         f.enroll.value(), f.rank1.value());
     return;
   }
-  const auto rate = rateText;
   std::printf("%-13s %-7s %-7s %5s  %s  %s  %s  %s  %s  %s\n", set.c_str(), family.c_str(), polarityName(polarity),
               (std::to_string(f.extracted.hits) + "/" + std::to_string(f.extracted.trials)).c_str(),
-              rate(f.genuine).c_str(), rate(f.impostor).c_str(), rate(f.enroll).c_str(), rate(f.rank1).c_str(),
-              rate(f.second).c_str(), rate(f.foreign).c_str());
+              rateText(f.genuine).c_str(), rateText(f.impostor).c_str(), rateText(f.enroll).c_str(),
+              rateText(f.rank1).c_str(), rateText(f.second).c_str(), rateText(f.foreign).c_str());
+}
+
+void printOptions(const FamilyOptions& options) {
+  std::printf(
+      "filter gain: %s, rotation disagreement: %s, structure gate: %s\n", nameOf(kGains, options.extraction.filterGain),
+      nameOf(kDisagreements, options.matching.rotationDisagreement), options.extraction.structureGate ? "on" : "off");
 }
 
 // Every family over the sets of both polarities at once (impostors are
@@ -172,7 +177,10 @@ int levelReport(const Arguments& args) {
       return 1;
     }
   }
-  if (!args.json) printLevelHeader();
+  if (!args.json) {
+    printOptions(args.options);
+    printLevelHeader();
+  }
   for (const std::string& name : args.families) {
     std::unique_ptr<MatcherFamily> family = makeFamily(name, args.options);
     const Note note = [&](const std::string& line) {
@@ -212,10 +220,7 @@ int main(int argc, char** argv) {
   try {
     if (!args.levels.empty()) return levelReport(args);
     if (!args.json) {
-      std::printf("filter gain: %s, rotation disagreement: %s, structure gate: %s\n",
-                  nameOf(kGains, args.options.extraction.filterGain),
-                  nameOf(kDisagreements, args.options.matching.rotationDisagreement),
-                  args.options.extraction.structureGate ? "on" : "off");
+      printOptions(args.options);
       std::printf("%-13s %-7s %-7s %5s  %-14s  %-14s  %-14s  %-14s  %-14s  %-14s\n", "set", "family", "polarity",
                   "taken", "genuine", "impostor", "enroll", "rank-1", "2nd accepted", "foreign 2nd");
     }
