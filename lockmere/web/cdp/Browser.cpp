@@ -276,6 +276,7 @@ void Browser::onEvent(const QString& method, const QJsonObject& params, const st
     PageTarget& page = *s.page;
     if (method == "Page.javascriptDialogOpening") {
       page.dialogOpen_ = true;
+      page.dialogMessage_ = params.value("message").toString().toStdString();
     } else if (method == "Page.javascriptDialogClosed") {
       page.dialogOpen_ = false;
     } else if (s.type != "page") {

@@ -30,7 +30,8 @@ Frame::Frame(std::shared_ptr<PageTarget> page, std::string sessionId, std::strin
 
 bool Frame::isTop() const { return frameId_ == page_->targetId(); }
 
-QJsonObject Frame::callFunction(std::string_view function, std::string& args, World world, bool byValue) const {
+QJsonObject Frame::callFunction(std::string_view function, std::string& args, World world, bool byValue,
+                                std::string_view objectGroup, const std::string& objectId) const {
   if (page_->isClosed()) throw AutomationError("the browser window has closed");
   Browser& browser = page_->browser();
   struct Wipe {
@@ -38,20 +39,14 @@ QJsonObject Frame::callFunction(std::string_view function, std::string& args, Wo
     ~Wipe() { crypto::wipe(s); }
   } wipeArgs{args};
   for (int attempt = 0;; ++attempt) {
-    const int context = browser.contextId(sessionId_, frameId_, world);
+    const int context = objectId.empty() ? browser.contextId(sessionId_, frameId_, world) : 0;
     JsonWriter w;
-    w.beginObject()
-        .key("functionDeclaration")
-        .value(function)
-        .key("executionContextId")
-        .value(context)
-        .key("arguments")
-        .raw(args)
-        .key("returnByValue")
-        .value(byValue)
-        .key("objectGroup")
-        .value(kFrameGroup)
-        .endObject();
+    w.beginObject().key("functionDeclaration").value(function);
+    if (objectId.empty())
+      w.key("executionContextId").value(context);
+    else
+      w.key("objectId").value(objectId);
+    w.key("arguments").raw(args).key("returnByValue").value(byValue).key("objectGroup").value(objectGroup).endObject();
     try {
       QJsonObject r = browser.call("Runtime.callFunctionOn", w.take(), sessionId_);
       if (r.contains("exceptionDetails"))
@@ -59,7 +54,8 @@ QJsonObject Frame::callFunction(std::string_view function, std::string& args, Wo
       return r.value("result").toObject();
     } catch (const AutomationError& e) {
       // A context that went with its document: the next one is asked for once.
-      if (attempt == 0 && std::string_view(e.what()).find("Cannot find context") != std::string_view::npos) {
+      if (attempt == 0 && objectId.empty() &&
+          std::string_view(e.what()).find("Cannot find context") != std::string_view::npos) {
         browser.dropContext(sessionId_, context);
         continue;
       }
@@ -69,16 +65,21 @@ QJsonObject Frame::callFunction(std::string_view function, std::string& args, Wo
 }
 
 QJsonValue Frame::call(std::string_view function, std::string args, World world) const {
-  return callFunction(function, args, world, true).value("value");
+  return callFunction(function, args, world, true, "lockmere", {}).value("value");
 }
 
-std::string Frame::callForObject(std::string_view function, std::string args, World world) const {
-  return callFunction(function, args, world, false).value("objectId").toString().toStdString();
+std::string Frame::callForObject(std::string_view function, std::string args, World world,
+                                 std::string_view objectGroup) const {
+  return callFunction(function, args, world, false, objectGroup, {}).value("objectId").toString().toStdString();
+}
+
+QJsonValue Frame::callOn(const std::string& objectId, std::string_view function, std::string args) const {
+  return callFunction(function, args, World::Ours, true, "lockmere", objectId).value("value");
 }
 
 std::vector<Frame> Frame::childFrames() const {
   std::vector<Frame> out;
-  const std::string array = callForObject(kFrameElements);
+  const std::string array = callForObject(kFrameElements, "[]", World::Ours, kFrameGroup);
   if (array.empty()) return out;
   Browser& browser = page_->browser();
   struct Release {

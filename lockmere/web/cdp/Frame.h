@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QJsonValue>
 #include <chrono>
 #include <memory>
@@ -33,15 +34,19 @@ class Frame {
   // exception in the page, a closed page or a browser that does not answer
   // throws AutomationError.
   QJsonValue call(std::string_view function, std::string args = "[]", World world = World::Ours) const;
-  // As call(), but the result is kept in the page and its object id returned
-  // (empty for null or undefined).
-  std::string callForObject(std::string_view function, std::string args = "[]", World world = World::Ours) const;
+  // As call(), but the result is kept in the page (in the object group) and its
+  // object id returned (empty for null or undefined).
+  std::string callForObject(std::string_view function, std::string args = "[]", World world = World::Ours,
+                            std::string_view objectGroup = "lockmere") const;
+  // As call(), with `this` the object kept in the page under objectId.
+  QJsonValue callOn(const std::string& objectId, std::string_view function, std::string args = "[]") const;
 
   // The frames of this document window's document, in document order.
   std::vector<Frame> childFrames() const;
 
  private:
-  QJsonObject callFunction(std::string_view function, std::string& args, World world, bool byValue) const;
+  QJsonObject callFunction(std::string_view function, std::string& args, World world, bool byValue,
+                           std::string_view objectGroup, const std::string& objectId) const;
 
   std::shared_ptr<PageTarget> page_;
   std::string sessionId_;

@@ -63,4 +63,9 @@ void PageTarget::close() {
   browser_.call("Target.closeTarget", QJsonObject{{"targetId", QString::fromStdString(targetId_)}});
 }
 
+void PageTarget::answerDialog(bool accept) {
+  browser_.call("Page.handleJavaScriptDialog", QJsonObject{{"accept", accept}}, sessionId_);
+  dialogOpen_ = false;
+}
+
 }  // namespace cdp

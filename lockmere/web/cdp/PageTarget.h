@@ -36,7 +36,11 @@ class PageTarget : public std::enable_shared_from_this<PageTarget> {
   const std::string& targetId() const { return targetId_; }
   const std::string& sessionId() const { return sessionId_; }
   bool isClosed() const { return closed_; }
+  // A dialog of the page (alert, confirm, prompt) is open; while it is, the page's
+  // scripts wait and calls into the page fail at once.
   bool dialogOpen() const { return dialogOpen_; }
+  // The text of the dialog opened last.
+  const std::string& dialogMessage() const { return dialogMessage_; }
 
   // The top document's address and the page's title as last reported.
   const std::string& url() const { return url_; }
@@ -58,6 +62,8 @@ class PageTarget : public std::enable_shared_from_this<PageTarget> {
   // The page's title as the browser reports it now (its address when it has none).
   std::string currentTitle();
   void close();
+  // Closes the open dialog as its OK or Cancel button would.
+  void answerDialog(bool accept);
 
  private:
   friend class Browser;
@@ -68,6 +74,7 @@ class PageTarget : public std::enable_shared_from_this<PageTarget> {
   platform::WindowHandle handle_;
   bool closed_ = false;
   bool dialogOpen_ = false;
+  std::string dialogMessage_;
   std::string url_;
   std::string title_;
   int loadCount_ = 0;

@@ -246,6 +246,7 @@ std::string TestHttpServer::respond(const Request& request) {
       std::lock_guard lock(mutex_);
       if (auto it = pages_.find(request.path); it != pages_.end()) page = it->second;
     }
+    if (page && request.path.find('.') != std::string::npos) type = contentType(request.path);
     if (!page && !root_.empty() && request.path.find("..") == std::string::npos) {
       std::ifstream file(root_ + request.path, std::ios::binary);
       if (file) {
