@@ -163,6 +163,22 @@ std::optional<Request> TestHttpServer::waitForSubmission(std::size_t seen, std::
   return found;
 }
 
+std::optional<Request> TestHttpServer::waitForRequest(const std::string& path, std::size_t from,
+                                                      std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  std::optional<Request> found;
+  changed_.wait_for(lock, timeout, [&] {
+    for (std::size_t i = from; i < requests_.size(); ++i) {
+      if (requests_[i].path == path) {
+        found = requests_[i];
+        return true;
+      }
+    }
+    return false;
+  });
+  return found;
+}
+
 void TestHttpServer::clearRequests() {
   std::lock_guard lock(mutex_);
   requests_.clear();

@@ -53,6 +53,9 @@ class TestHttpServer {
   std::vector<Request> submissions() const;
   // Waits until more than `seen` submissions have arrived; the next one.
   std::optional<Request> waitForSubmission(std::size_t seen, std::chrono::milliseconds timeout) const;
+  // Waits for a request to this path among the requests after the first `from`.
+  std::optional<Request> waitForRequest(const std::string& path, std::size_t from,
+                                        std::chrono::milliseconds timeout) const;
   void clearRequests();
 
  private:
