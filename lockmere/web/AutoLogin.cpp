@@ -113,11 +113,12 @@ bool AutoLogin::findFrame(const BrowserRef& browser, store::TRegSiteCollItem& si
 }
 
 void AutoLogin::loginAutomatically(const BrowserRef& browser, const cdp::Frame& frame, store::TRegSiteCollItem& site) {
+  // Shown in front so that the user sees the page being logged into. The keys go
+  // to the page itself, so they need no window in front to reach it.
   bringToFront(browser);
   FillLoginPage(frame, site);
   const double now = DateTimeNow();
   const long long seconds = SecondsBetween(now, site.LastAutoLogin);
-  bringToFront(browser);
   try {
     browser->pressKey(cdp::Key::End);
   } catch (const AutomationError&) {
@@ -126,7 +127,6 @@ void AutoLogin::loginAutomatically(const BrowserRef& browser, const cdp::Frame& 
   // comes back after a failed login is not submitted again and again.
   if (seconds > host_.autoLoginRetryTime() || site.LastAutoLogin == 0) {
     try {
-      bringToFront(browser);
       browser->pressKey(cdp::Key::Enter);
       site.LastAutoLogin = now;
     } catch (const AutomationError&) {
@@ -139,7 +139,7 @@ PendingLogin AutoLogin::pendingLogin(const BrowserRef& browser, platform::Window
   PendingLogin login{browser, window, frame, &site, site.ID(), LoginFormName(window), {}, std::nullopt};
   try {
     if (withBounds) login.bounds = browser->bounds();
-    if (withTitle) login.pageTitle = browser->currentTitle();
+    if (withTitle) login.pageTitle = browser->currentInfo().title;
   } catch (const AutomationError&) {
   }
   return login;

@@ -12,8 +12,12 @@ namespace {
 
 using cdp::AutomationError;
 
+// The form of the first password field that has one; null also when the window
+// shows no HTML document.
 const std::string& passwordFormScript() {
   static const std::string s = "function() {\n" + ReportedTypeScript() + R"JS(
+  const t = document.contentType;
+  if (t !== 'text/html' && t !== 'application/xhtml+xml') return null;
   const inputs = document.getElementsByTagName('INPUT');
   for (let i = 0; i < inputs.length; i++) {
     if (reportedType(inputs[i]) === 'PASSWORD' && inputs[i].form) return inputs[i].form;
@@ -54,24 +58,20 @@ bool startsWith(const std::string& s, const std::string& prefix) { return s.comp
 }  // namespace
 
 bool FindPasswordForm(const cdp::Frame& window, std::optional<LoginForm>& form, std::string& frameName) {
-  std::optional<Document> document;
-  GetDocumentOfWindow(window, document);
-  if (document) {
-    std::string object;
+  std::string object;
+  try {
+    object = window.callForObject(passwordFormScript(), "[]", cdp::World::Ours, "lockmere-form");
+  } catch (const AutomationError&) {
+    return false;
+  }
+  if (!object.empty()) {
+    form = LoginForm{window, object};
     try {
-      object = window.callForObject(passwordFormScript(), "[]", cdp::World::Ours, "lockmere-form");
+      frameName = window.call(kWindowName).toString().toStdString();
     } catch (const AutomationError&) {
-      return false;
+      frameName.clear();
     }
-    if (!object.empty()) {
-      form = LoginForm{window, object};
-      try {
-        frameName = window.call(kWindowName).toString().toStdString();
-      } catch (const AutomationError&) {
-        frameName.clear();
-      }
-      return true;
-    }
+    return true;
   }
   try {
     for (const cdp::Frame& child : window.childFrames())
@@ -83,20 +83,19 @@ bool FindPasswordForm(const cdp::Frame& window, std::optional<LoginForm>& form, 
 
 int CaptureLoginForm(const BrowserRef& browser, const LoginForm& form, const std::string& frameName,
                      store::TRegSiteList& detected) {
-  std::string url, title;
+  cdp::PageInfo page;
   try {
     if (!browser || browser->isClosed()) return -1;
-    url = browser->mainFrame().call("function() { return location.href; }").toString().toStdString();
-    title = browser->currentTitle();
+    page = browser->currentInfo();
   } catch (const AutomationError&) {
     return -1;
   }
   store::TRegSiteCollItem& site = detected.RegSites().add();
-  site.URL = url;
-  site.Name = title;
+  site.URL = page.url;
+  site.Name = page.title;
   site.FrameName = frameName;
   const int id = site.ID();
-  if (upper(url).find(kExceptedDomain) != std::string::npos) return id;
+  if (upper(page.url).find(kExceptedDomain) != std::string::npos) return id;
 
   QJsonObject captured;
   try {

@@ -225,7 +225,6 @@ void FillLoginPage(const cdp::Frame& frame, const store::TRegSiteCollItem& site)
 void FillAndSubmit(const BrowserRef& browser, const cdp::Frame& frame, const store::TRegSiteCollItem& site) {
   bringToFront(browser);
   FillLoginPage(frame, site);
-  bringToFront(browser);
   try {
     browser->pressKey(cdp::Key::End);
     std::this_thread::sleep_for(std::chrono::milliseconds(4));

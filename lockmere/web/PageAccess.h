@@ -63,9 +63,10 @@ bool FindFrameByPosition(const cdp::Frame& window, std::optional<cdp::Frame>& fr
 // password field; does not submit.
 void FillLoginPage(const cdp::Frame& frame, const store::TRegSiteCollItem& site);
 
-// Fills the page and submits it as a person would: End, a pause, Enter, all
-// delivered to the browser window itself. What the confirmation and fingerprint
-// login windows do once the user is confirmed.
+// Brings the browser window to the front, fills the page and submits it as a
+// person would: End, a pause, Enter, delivered to the browser window itself (so
+// that no other window, and no other program, can receive them). What the
+// confirmation and fingerprint login windows do once the user is confirmed.
 void FillAndSubmit(const BrowserRef& browser, const cdp::Frame& frame, const store::TRegSiteCollItem& site);
 
 // Shows a message in the page's own alert box; the text goes in as data. False

@@ -42,7 +42,9 @@ void PageTarget::pressKey(Key key) {
   up.insert("type", "keyUp");
   up.remove("text");
   up.remove("unmodifiedText");
-  browser_.call("Input.dispatchKeyEvent", down, sessionId_);
+  // The page handles its commands in order: the reply to the key's release comes
+  // after the press has been handled too.
+  browser_.post("Input.dispatchKeyEvent", down, sessionId_);
   browser_.call("Input.dispatchKeyEvent", up, sessionId_);
 }
 
@@ -53,10 +55,12 @@ WindowBounds PageTarget::bounds() {
   return {b.value("left").toInt(), b.value("top").toInt(), b.value("width").toInt(), b.value("height").toInt()};
 }
 
-std::string PageTarget::currentTitle() {
-  const QJsonObject r =
-      browser_.call("Target.getTargetInfo", QJsonObject{{"targetId", QString::fromStdString(targetId_)}});
-  return r.value("targetInfo").toObject().value("title").toString().toStdString();
+PageInfo PageTarget::currentInfo() {
+  const QJsonObject info =
+      browser_.call("Target.getTargetInfo", QJsonObject{{"targetId", QString::fromStdString(targetId_)}})
+          .value("targetInfo")
+          .toObject();
+  return {info.value("url").toString().toStdString(), info.value("title").toString().toStdString()};
 }
 
 void PageTarget::close() {

@@ -14,6 +14,12 @@ class Frame;
 // Keys pressed in a page.
 enum class Key { End, Enter };
 
+// What the browser says of a page now.
+struct PageInfo {
+  std::string url;    // the top document's address
+  std::string title;  // its title; its address when it has none
+};
+
 // Where a browser window is on the screen.
 struct WindowBounds {
   int left = 0;
@@ -59,8 +65,7 @@ class PageTarget : public std::enable_shared_from_this<PageTarget> {
   // to this page only, never to whatever program has the keyboard focus.
   void pressKey(Key key);
   WindowBounds bounds();
-  // The page's title as the browser reports it now (its address when it has none).
-  std::string currentTitle();
+  PageInfo currentInfo();
   void close();
   // Closes the open dialog as its OK or Cancel button would.
   void answerDialog(bool accept);
