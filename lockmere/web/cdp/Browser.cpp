@@ -82,13 +82,15 @@ void Browser::shutdown() {
   if (!connection_) return;
   if (connection_->isOpen()) {
     try {
-      // Lets the browser save its profile before it ends.
+      // Lets the browser save its profile and end by itself; what it still
+      // writes is read until it closes the pipe.
       connection_->call("Browser.close", QJsonObject{}, {}, std::chrono::milliseconds(3000));
+      waitUntil([this] { return !isRunning(); }, std::chrono::milliseconds(5000));
     } catch (const AutomationError&) {
     }
   }
   connection_->close();
-  process_.stop(std::chrono::milliseconds(5000));
+  process_.stop(std::chrono::milliseconds(2000));
   const auto pages = windows_;
   for (const auto& p : pages) pageGone(p);
   sessions_.clear();
@@ -330,7 +332,17 @@ void Browser::attached(const QJsonObject& params, const std::string& parentSessi
       return;
     }
   }
+  const auto workerKnown = [&] {
+    for (const auto& [id, s] : sessions_)
+      if (s.type == type && s.targetId == targetId) return true;
+    return false;
+  };
   if (type == "service_worker" && !workerBinding_.empty() && startsWith(url, "chrome-extension://")) {
+    // One session per worker gets the binding, or each call would arrive twice.
+    if (workerKnown()) {
+      sessions_[session] = Session{targetId, "worker-session", nullptr, {}, {}};
+      return;
+    }
     sessions_[session] = Session{targetId, type, nullptr, {}, {}};
     tryPost("Runtime.addBinding", QJsonObject{{"name", QString::fromStdString(workerBinding_)}}, session);
     tryPost("Runtime.runIfWaitingForDebugger", {}, session);
