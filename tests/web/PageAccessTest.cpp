@@ -112,6 +112,20 @@ TEST(Frames, SiteNamesAreFoundInACrossSiteFrame) {
             server().crossUrl("/pages/login.html"));
 }
 
+TEST(Frames, ACrossSiteFrameInsideACrossSiteFrameIsReached) {
+  server().setPage("/t/outer.html", "<html><body><iframe name=a src='{{CROSS}}/t/middle.html'></iframe></body></html>");
+  server().setPage("/t/middle.html", "<html><body><iframe name=b src='{{SAME}}/pages/login.html'></iframe></body></html>");
+  auto page = webtest::load(server().url("/t/outer.html"));
+  std::optional<cdp::Frame> frame;
+  ASSERT_TRUE(webtest::browser().waitUntil(
+      [&] { return web::FindFrameBySiteNames(page->mainFrame(), site("userid", "passwd"), frame); }, 5s));
+  EXPECT_EQ(frame->call("function() { return window.name; }").toString(), "b");
+  EXPECT_NE(frame->sessionId(), page->sessionId());
+  const auto middle = page->mainFrame().childFrames();
+  ASSERT_EQ(middle.size(), 1u);
+  EXPECT_NE(frame->sessionId(), middle[0].sessionId());
+}
+
 TEST(Frames, PositionFindsTheFirstPasswordFieldAndLearnsTheIdName) {
   auto page = show("/t/pos.html", R"(
     <form><input type="text" name="search"><input type="checkbox" name="keep">
