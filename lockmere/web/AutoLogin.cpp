@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "lockmere/texts/StringTable.h"
+#include "lockmere/web/InputTypes.h"
 #include "lockmere/web/SiteMatch.h"
 #include "lockmere/web/cdp/AutomationError.h"
 #include "platform/Registry.h"
@@ -17,12 +18,12 @@ using cdp::AutomationError;
 constexpr const char* kMainKey = "\\Software\\Veradynics\\Lockmere";
 constexpr const char* kLastAddSiteUrl = "LastAddSiteURL";
 
-constexpr const char* kTopDocument =
-    "function() { const t = document.contentType;"
-    " return { html: t === 'text/html' || t === 'application/xhtml+xml', url: location.href }; }";
+const std::string& topDocumentScript() {
+  static const std::string s =
+      std::string("function() { return { html: ") + kIsHtmlDocument + ", url: location.href }; }";
+  return s;
+}
 constexpr const char* kLocation = "function() { return location.href; }";
-
-std::string upper(const std::string& s) { return QString::fromStdString(s).toUpper().toStdString(); }
 
 void dropTrailingSlash(std::string& s) {
   if (!s.empty() && s.back() == '/') s.pop_back();
@@ -39,13 +40,6 @@ std::string takeRequestedAddress() {
   return value.value();
 }
 
-void bringToFront(const BrowserRef& browser) {
-  try {
-    browser->bringToFront();
-  } catch (const AutomationError&) {
-  }
-}
-
 }  // namespace
 
 void AutoLogin::AutoLoginOnPage(const BrowserRef& browser, platform::WindowHandle browserWindow, int& code) {
@@ -55,7 +49,7 @@ void AutoLogin::AutoLoginOnPage(const BrowserRef& browser, platform::WindowHandl
   // be read separately (kAddressError) does not arise.
   std::string address;
   try {
-    const QJsonValue top = browser->mainFrame().call(kTopDocument);
+    const QJsonValue top = browser->mainFrame().call(topDocumentScript());
     if (!top["html"].toBool()) return;
     address = top["url"].toString().toStdString();
   } catch (const AutomationError&) {
@@ -67,7 +61,7 @@ void AutoLogin::AutoLoginOnPage(const BrowserRef& browser, platform::WindowHandl
   for (int i = sites.count() - 1; i >= 0; --i) {
     store::TRegSiteCollItem& site = sites.at(i);
     if (site.LoginType == store::kLoginByScript || !KeywordMatches(site, searched)) continue;
-    host_.setLastLoginAddress(upper(address));
+    host_.setLastLoginAddress(UpperCase(address));
     std::optional<cdp::Frame> frame;
     switch (site.LoginType) {
       case store::kLoginManual:
@@ -97,7 +91,7 @@ void AutoLogin::AutoLoginOnPage(const BrowserRef& browser, platform::WindowHandl
           return;
         }
         host_.openFingerprintLogin(pendingLogin(browser, browserWindow, *frame, site, false, true));
-        bringToFront(browser);
+        BringToFront(browser);
         code = kSiteHandled;
         return;
       default:
@@ -115,7 +109,7 @@ bool AutoLogin::findFrame(const BrowserRef& browser, store::TRegSiteCollItem& si
 void AutoLogin::loginAutomatically(const BrowserRef& browser, const cdp::Frame& frame, store::TRegSiteCollItem& site) {
   // Shown in front so that the user sees the page being logged into. The keys go
   // to the page itself, so they need no window in front to reach it.
-  bringToFront(browser);
+  BringToFront(browser);
   FillLoginPage(frame, site);
   const double now = DateTimeNow();
   const long long seconds = SecondsBetween(now, site.LastAutoLogin);
@@ -160,7 +154,7 @@ void AutoLogin::LoginRequest() {
 
   // A repeated request for the page a login window is already open for.
   const std::string last = host_.lastLoginAddress();
-  if (!last.empty() && upper(requested).rfind(upper(last), 0) == 0) {
+  if (!last.empty() && UpperCase(requested).rfind(UpperCase(last), 0) == 0) {
     if (host_.fingerprintLoginOpen() || host_.raiseConfirmLogin() || host_.newSiteNoticePending()) return;
   }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "lockmere/web/InputTypes.h"
+#include "lockmere/web/SiteMatch.h"
 #include "lockmere/web/cdp/AutomationError.h"
 
 namespace web {
@@ -16,8 +17,8 @@ using cdp::AutomationError;
 // shows no HTML document.
 const std::string& passwordFormScript() {
   static const std::string s = "function() {\n" + ReportedTypeScript() + R"JS(
-  const t = document.contentType;
-  if (t !== 'text/html' && t !== 'application/xhtml+xml') return null;
+  if (!)JS" + std::string(kIsHtmlDocument) +
+                               R"JS() return null;
   const inputs = document.getElementsByTagName('INPUT');
   for (let i = 0; i < inputs.length; i++) {
     if (reportedType(inputs[i]) === 'PASSWORD' && inputs[i].form) return inputs[i].form;
@@ -50,8 +51,6 @@ const std::string& formFieldsScript() {
 })JS";
   return s;
 }
-
-std::string upper(const std::string& s) { return QString::fromStdString(s).toUpper().toStdString(); }
 
 bool startsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
@@ -95,7 +94,7 @@ int CaptureLoginForm(const BrowserRef& browser, const LoginForm& form, const std
   site.Name = page.title;
   site.FrameName = frameName;
   const int id = site.ID();
-  if (upper(page.url).find(kExceptedDomain) != std::string::npos) return id;
+  if (UpperCase(page.url).find(kExceptedDomain) != std::string::npos) return id;
 
   QJsonObject captured;
   try {

@@ -19,4 +19,9 @@ std::string ReportedType(std::string_view domType);
 // for an element that has no type.
 const std::string& ReportedTypeScript();
 
+// A JavaScript expression: the window shows an HTML document (the pages the
+// design's browser gave a document for; not a text, image or PDF file).
+inline constexpr const char* kIsHtmlDocument =
+    "(document.contentType === 'text/html' || document.contentType === 'application/xhtml+xml')";
+
 }  // namespace web

@@ -17,8 +17,10 @@ std::string withTypes(const char* signature, const char* body) {
   return std::string(signature) + " {\n" + ReportedTypeScript() + body + "}";
 }
 
-constexpr const char* kIsHtmlDocument =
-    "function() { const t = document.contentType; return t === 'text/html' || t === 'application/xhtml+xml'; }";
+const std::string& isHtmlDocumentScript() {
+  static const std::string s = std::string("function() { return ") + kIsHtmlDocument + "; }";
+  return s;
+}
 
 constexpr const char* kHasElementNamed = "function(name) { return document.getElementsByName(name).length > 0; }";
 
@@ -105,14 +107,14 @@ constexpr const char* kSelectOption = R"JS(function(name, text) {
 // Shown after this call has returned: an alert holds the page until it is closed.
 constexpr const char* kAlert = "function(text) { setTimeout(() => alert(text), 0); }";
 
-void bringToFront(const BrowserRef& browser) {
+}  // namespace
+
+void BringToFront(const BrowserRef& browser) {
   try {
     browser->bringToFront();
   } catch (const AutomationError&) {
   }
 }
-
-}  // namespace
 
 bool GetBrowserFromServerWindow(cdp::Browser& browser, platform::WindowHandle window, BrowserRef& found) {
   found = browser.window(window);
@@ -122,7 +124,7 @@ bool GetBrowserFromServerWindow(cdp::Browser& browser, platform::WindowHandle wi
 void GetDocumentOfWindow(const cdp::Frame& window, std::optional<Document>& document) {
   document.reset();
   try {
-    if (window.call(kIsHtmlDocument).toBool()) document.emplace(window);
+    if (window.call(isHtmlDocumentScript()).toBool()) document.emplace(window);
   } catch (const AutomationError&) {
   }
 }
@@ -223,7 +225,7 @@ void FillLoginPage(const cdp::Frame& frame, const store::TRegSiteCollItem& site)
 }
 
 void FillAndSubmit(const BrowserRef& browser, const cdp::Frame& frame, const store::TRegSiteCollItem& site) {
-  bringToFront(browser);
+  BringToFront(browser);
   FillLoginPage(frame, site);
   try {
     browser->pressKey(cdp::Key::End);

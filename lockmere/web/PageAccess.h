@@ -69,6 +69,9 @@ void FillLoginPage(const cdp::Frame& frame, const store::TRegSiteCollItem& site)
 // confirmation and fingerprint login windows do once the user is confirmed.
 void FillAndSubmit(const BrowserRef& browser, const cdp::Frame& frame, const store::TRegSiteCollItem& site);
 
+// Shows the browser window in front; a window that cannot be raised stays where it is.
+void BringToFront(const BrowserRef& browser);
+
 // Shows a message in the page's own alert box; the text goes in as data. False
 // when the page cannot show it.
 bool ShowPageAlert(const BrowserRef& browser, const std::string& text);

@@ -7,6 +7,8 @@
 
 namespace web {
 
+std::string UpperCase(const std::string& text) { return QString::fromStdString(text).toUpper().toStdString(); }
+
 std::string KeywordSearchAddress(const std::string& address) {
   std::string a = address.substr(0, address.find_first_of("?#"));
   const std::size_t scheme = a.find("://");
@@ -16,7 +18,7 @@ std::string KeywordSearchAddress(const std::string& address) {
     const std::size_t at = a.rfind('@', hostEnd == std::string::npos ? std::string::npos : hostEnd);
     if (at != std::string::npos && at >= hostStart) a.erase(hostStart, at + 1 - hostStart);
   }
-  return QString::fromStdString(a).toUpper().toStdString();
+  return UpperCase(a);
 }
 
 bool KeywordMatches(const store::TRegSiteCollItem& site, const std::string& searchAddress) {

@@ -7,6 +7,9 @@
 
 namespace web {
 
+// Upper case, as addresses and keywords are compared.
+std::string UpperCase(const std::string& text);
+
 // The part of a page address in which site keywords are looked for: upper case,
 // without the query, the fragment and a user name before the host. A page may
 // put anything into those parts, so a keyword found there would hand the site's

@@ -114,7 +114,8 @@ TEST(Frames, SiteNamesAreFoundInACrossSiteFrame) {
 
 TEST(Frames, ACrossSiteFrameInsideACrossSiteFrameIsReached) {
   server().setPage("/t/outer.html", "<html><body><iframe name=a src='{{CROSS}}/t/middle.html'></iframe></body></html>");
-  server().setPage("/t/middle.html", "<html><body><iframe name=b src='{{SAME}}/pages/login.html'></iframe></body></html>");
+  server().setPage("/t/middle.html",
+                   "<html><body><iframe name=b src='{{SAME}}/pages/login.html'></iframe></body></html>");
   auto page = webtest::load(server().url("/t/outer.html"));
   std::optional<cdp::Frame> frame;
   ASSERT_TRUE(webtest::browser().waitUntil(
