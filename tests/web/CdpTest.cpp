@@ -62,12 +62,12 @@ TEST(BrowserStart, OwnProfileDrivenOnlyOverThePipeWithoutPasswordManager) {
 
 TEST(BrowserStart, PreferencesKeepWhatTheBrowserWroteAndAreNotRewrittenNeedlessly) {
   const std::string dir = testenv::makeTempDir("profile");
-  cdp::BrowserProcess::disablePasswordManager(dir);
+  cdp::BrowserProcess::prepareProfile(dir);
   {
     std::ofstream out(dir + "/Default/Preferences");
     out << R"({"browser":{"window_placement":{"left":5}},"profile":{"name":"x","password_manager_enabled":true}})";
   }
-  cdp::BrowserProcess::disablePasswordManager(dir);
+  cdp::BrowserProcess::prepareProfile(dir);
   QFile f(QString::fromStdString(dir + "/Default/Preferences"));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   const QJsonObject p = QJsonDocument::fromJson(f.readAll()).object();
@@ -75,6 +75,7 @@ TEST(BrowserStart, PreferencesKeepWhatTheBrowserWroteAndAreNotRewrittenNeedlessl
   EXPECT_EQ(p.value("profile").toObject().value("name").toString(), "x");
   EXPECT_EQ(p.value("profile").toObject().value("password_manager_enabled"), QJsonValue(false));
   EXPECT_EQ(p.value("credentials_enable_service"), QJsonValue(false));
+  EXPECT_EQ(p.value("profile").toObject().value("exit_type").toString(), "Normal");
 }
 
 TEST(BrowserWindows, EachWindowHasAMessageBusHandleUntilItCloses) {

@@ -148,7 +148,7 @@ QJsonObject Browser::call(std::string_view method, const QJsonObject& params, co
   return connection_->call(method, params, sessionId, timeout);
 }
 
-QJsonObject Browser::call(std::string_view method, std::string paramsJson, const std::string& sessionId,
+QJsonObject Browser::call(std::string_view method, SecretText paramsJson, const std::string& sessionId,
                           std::chrono::milliseconds timeout) {
   if (!isRunning()) throw AutomationError(std::string(method) + ": the browser is not running");
   return connection_->call(method, std::move(paramsJson), sessionId, timeout);

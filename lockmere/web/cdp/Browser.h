@@ -69,7 +69,7 @@ class Browser : public QObject, private ConnectionListener {
   // A command to the browser (sessionId empty: the browser itself).
   QJsonObject call(std::string_view method, const QJsonObject& params = {}, const std::string& sessionId = {},
                    std::chrono::milliseconds timeout = kCallTimeout);
-  QJsonObject call(std::string_view method, std::string paramsJson, const std::string& sessionId,
+  QJsonObject call(std::string_view method, SecretText paramsJson, const std::string& sessionId,
                    std::chrono::milliseconds timeout = kCallTimeout);
   void post(std::string_view method, const QJsonObject& params, const std::string& sessionId);
   // Handles what the browser has sent, waiting up to `wait` for something.

@@ -89,7 +89,7 @@ std::vector<std::string> BrowserProcess::arguments(const LaunchOptions& o) {
   return args;
 }
 
-void BrowserProcess::disablePasswordManager(const std::string& profileDir) {
+void BrowserProcess::prepareProfile(const std::string& profileDir) {
   const std::string dir = profileDir + "/Default";
   if (!platform::paths::makeDirs(dir, 0700)) throw AutomationError(errnoText(("cannot create " + dir).c_str()));
   const QString path = QString::fromStdString(dir + "/Preferences");
@@ -102,6 +102,8 @@ void BrowserProcess::disablePasswordManager(const std::string& profileDir) {
   setPath(prefs, {"credentials_enable_autosignin"}, false);
   setPath(prefs, {"profile", "password_manager_enabled"}, false);
   setPath(prefs, {"profile", "password_manager_leak_detection"}, false);
+  setPath(prefs, {"profile", "exit_type"}, "Normal");
+  setPath(prefs, {"profile", "exited_cleanly"}, true);
   if (prefs == before) return;
   std::string error;
   const QByteArray text = QJsonDocument(prefs).toJson(QJsonDocument::Compact);
@@ -120,7 +122,7 @@ int BrowserProcess::start(const LaunchOptions& options) {
     throw AutomationError("the browser program " + options.executable + " cannot be run (package chromium)");
   if (!platform::paths::makeDirs(options.profileDir, 0700))
     throw AutomationError(errnoText(("cannot create " + options.profileDir).c_str()));
-  disablePasswordManager(options.profileDir);
+  prepareProfile(options.profileDir);
 
   int pair[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) throw AutomationError(errnoText("socketpair"));

@@ -47,9 +47,10 @@ class BrowserProcess {
 
   // The switches the browser is started with.
   static std::vector<std::string> arguments(const LaunchOptions& options);
-  // Turns the browser's own password manager off in the profile, keeping every
-  // other preference.
-  static void disablePasswordManager(const std::string& profileDir);
+  // Turns the browser's own password manager off in the profile and marks its
+  // last run as ended normally (a run that ended with the program is no crash to
+  // offer a restore for), keeping every other preference.
+  static void prepareProfile(const std::string& profileDir);
 
  private:
   void reap();

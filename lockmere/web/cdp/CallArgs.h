@@ -28,8 +28,8 @@ class CallArgs {
     w_.endArray().endObject();
     return *this;
   }
-  // The JSON array's text; wiped by whoever sends it.
-  std::string take() {
+  // The JSON array's text.
+  SecretText take() {
     w_.endArray();
     return w_.take();
   }

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "lockmere/crypto/SecureBytes.h"
 #include "lockmere/web/cdp/AutomationError.h"
 #include "lockmere/web/cdp/JsonText.h"
 
@@ -40,10 +39,14 @@ void Connection::closeWith(const std::string& reason) {
   listener_->onClosed();
 }
 
-std::int64_t Connection::send(std::string_view method, std::string& paramsJson, const std::string& sessionId) {
+std::int64_t Connection::send(std::string_view method, const SecretText& paramsJson, const std::string& sessionId) {
   if (fd_ < 0) throw AutomationError(closeReason_.empty() ? "the browser is not running" : closeReason_);
   const std::int64_t id = ++nextId_;
-  std::string message = "{\"id\":" + std::to_string(id) + ",\"method\":";
+  SecretText message;
+  message.reserve(paramsJson.size() + method.size() + sessionId.size() + 64);
+  message += "{\"id\":";
+  message += std::to_string(id).c_str();
+  message += ",\"method\":";
   appendJsonString(message, method);
   if (!sessionId.empty()) {
     message += ",\"sessionId\":";
@@ -53,18 +56,11 @@ std::int64_t Connection::send(std::string_view method, std::string& paramsJson, 
   message += paramsJson.empty() ? std::string_view("{}") : std::string_view(paramsJson);
   message += '}';
   message += '\0';
-  crypto::wipe(paramsJson);
-  try {
-    writeAll(message);
-  } catch (...) {
-    crypto::wipe(message);
-    throw;
-  }
-  crypto::wipe(message);
+  writeAll(message);
   return id;
 }
 
-void Connection::writeAll(const std::string& message) {
+void Connection::writeAll(const SecretText& message) {
   std::size_t done = 0;
   const auto deadline = Clock::now() + std::chrono::seconds(10);
   while (done < message.size()) {
@@ -126,12 +122,16 @@ bool Connection::readInto(Clock::time_point deadline) {
 void Connection::handleMessages() {
   if (handling_) return;
   handling_ = true;
-  for (;;) {
-    const int end = in_.indexOf('\0');
-    if (end < 0) break;
-    const QByteArray text = in_.left(end);
-    in_.remove(0, end + 1);
-    handleMessage(text);
+  // Messages handled here may read more into the buffer (a command written by a
+  // handler waits for room): take what is complete first.
+  while (true) {
+    const int last = in_.lastIndexOf('\0');
+    if (last < 0) break;
+    const QByteArray batch = in_.left(last + 1);
+    in_.remove(0, last + 1);
+    int start = 0;
+    for (int end = batch.indexOf('\0'); end >= 0; start = end + 1, end = batch.indexOf('\0', start))
+      handleMessage(QByteArray::fromRawData(batch.constData() + start, end - start));
   }
   handling_ = false;
 }
@@ -155,14 +155,12 @@ QJsonObject Connection::call(std::string_view method, const QJsonObject& params,
   return call(method, toJsonText(params), sessionId, timeout);
 }
 
-QJsonObject Connection::call(std::string_view method, std::string paramsJson, const std::string& sessionId,
+QJsonObject Connection::call(std::string_view method, SecretText paramsJson, const std::string& sessionId,
                              std::chrono::milliseconds timeout) {
   const std::string what(method);
   if (!sessionId.empty()) {
-    if (std::string problem = listener_->callProblem(method, sessionId); !problem.empty()) {
-      crypto::wipe(paramsJson);
+    if (std::string problem = listener_->callProblem(method, sessionId); !problem.empty())
       throw AutomationError(what + ": " + problem);
-    }
   }
   const auto deadline = Clock::now() + timeout;
   const std::int64_t id = send(method, paramsJson, sessionId);
@@ -197,8 +195,7 @@ QJsonObject Connection::call(std::string_view method, std::string paramsJson, co
 }
 
 void Connection::post(std::string_view method, const QJsonObject& params, const std::string& sessionId) {
-  std::string text = toJsonText(params);
-  send(method, text, sessionId);
+  send(method, toJsonText(params), sessionId);
 }
 
 bool Connection::pump(std::chrono::milliseconds wait) {

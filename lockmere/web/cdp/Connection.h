@@ -12,6 +12,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "lockmere/web/cdp/JsonText.h"
+
 class QSocketNotifier;
 
 namespace cdp {
@@ -45,8 +47,8 @@ class Connection : public QObject {
 
   // The command's result. Throws AutomationError when the browser answers with
   // an error, does not answer before the timeout, or goes away. paramsJson is a
-  // JSON object's text; it is wiped after it has been written.
-  QJsonObject call(std::string_view method, std::string paramsJson, const std::string& sessionId,
+  // JSON object's text.
+  QJsonObject call(std::string_view method, SecretText paramsJson, const std::string& sessionId,
                    std::chrono::milliseconds timeout);
   QJsonObject call(std::string_view method, const QJsonObject& params, const std::string& sessionId,
                    std::chrono::milliseconds timeout);
@@ -63,8 +65,8 @@ class Connection : public QObject {
  private:
   using Clock = std::chrono::steady_clock;
 
-  std::int64_t send(std::string_view method, std::string& paramsJson, const std::string& sessionId);
-  void writeAll(const std::string& message);
+  std::int64_t send(std::string_view method, const SecretText& paramsJson, const std::string& sessionId);
+  void writeAll(const SecretText& message);
   // Reads into the buffer, waiting until the deadline for something to read.
   // False on timeout; closes on end of file or error.
   bool readInto(Clock::time_point deadline);

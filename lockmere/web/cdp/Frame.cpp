@@ -4,7 +4,6 @@
 #include <QJsonObject>
 #include <algorithm>
 
-#include "lockmere/crypto/SecureBytes.h"
 #include "lockmere/web/cdp/AutomationError.h"
 #include "lockmere/web/cdp/Browser.h"
 #include "lockmere/web/cdp/JsonText.h"
@@ -30,14 +29,10 @@ Frame::Frame(std::shared_ptr<PageTarget> page, std::string sessionId, std::strin
 
 bool Frame::isTop() const { return frameId_ == page_->targetId(); }
 
-QJsonObject Frame::callFunction(std::string_view function, std::string& args, World world, bool byValue,
+QJsonObject Frame::callFunction(std::string_view function, const SecretText& args, World world, bool byValue,
                                 std::string_view objectGroup, const std::string& objectId) const {
   if (page_->isClosed()) throw AutomationError("the browser window has closed");
   Browser& browser = page_->browser();
-  struct Wipe {
-    std::string& s;
-    ~Wipe() { crypto::wipe(s); }
-  } wipeArgs{args};
   for (int attempt = 0;; ++attempt) {
     const int context = objectId.empty() ? browser.contextId(sessionId_, frameId_, world) : 0;
     JsonWriter w;
@@ -64,16 +59,16 @@ QJsonObject Frame::callFunction(std::string_view function, std::string& args, Wo
   }
 }
 
-QJsonValue Frame::call(std::string_view function, std::string args, World world) const {
+QJsonValue Frame::call(std::string_view function, SecretText args, World world) const {
   return callFunction(function, args, world, true, "lockmere", {}).value("value");
 }
 
-std::string Frame::callForObject(std::string_view function, std::string args, World world,
+std::string Frame::callForObject(std::string_view function, SecretText args, World world,
                                  std::string_view objectGroup) const {
   return callFunction(function, args, world, false, objectGroup, {}).value("objectId").toString().toStdString();
 }
 
-QJsonValue Frame::callOn(const std::string& objectId, std::string_view function, std::string args) const {
+QJsonValue Frame::callOn(const std::string& objectId, std::string_view function, SecretText args) const {
   return callFunction(function, args, World::Ours, true, "lockmere", objectId).value("value");
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lockmere/web/cdp/JsonText.h"
+
 namespace cdp {
 
 class PageTarget;
@@ -33,19 +35,19 @@ class Frame {
   // (the JSON text of a CallArgs array) and returns its result by value. An
   // exception in the page, a closed page or a browser that does not answer
   // throws AutomationError.
-  QJsonValue call(std::string_view function, std::string args = "[]", World world = World::Ours) const;
+  QJsonValue call(std::string_view function, SecretText args = "[]", World world = World::Ours) const;
   // As call(), but the result is kept in the page (in the object group) and its
   // object id returned (empty for null or undefined).
-  std::string callForObject(std::string_view function, std::string args = "[]", World world = World::Ours,
+  std::string callForObject(std::string_view function, SecretText args = "[]", World world = World::Ours,
                             std::string_view objectGroup = "lockmere") const;
   // As call(), with `this` the object kept in the page under objectId.
-  QJsonValue callOn(const std::string& objectId, std::string_view function, std::string args = "[]") const;
+  QJsonValue callOn(const std::string& objectId, std::string_view function, SecretText args = "[]") const;
 
   // The frames of this document window's document, in document order.
   std::vector<Frame> childFrames() const;
 
  private:
-  QJsonObject callFunction(std::string_view function, std::string& args, World world, bool byValue,
+  QJsonObject callFunction(std::string_view function, const SecretText& args, World world, bool byValue,
                            std::string_view objectGroup, const std::string& objectId) const;
 
   std::shared_ptr<PageTarget> page_;

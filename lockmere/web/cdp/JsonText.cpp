@@ -3,8 +3,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "lockmere/crypto/SecureBytes.h"
-
 namespace cdp {
 namespace {
 
@@ -38,8 +36,6 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
 }
 
 }  // namespace
-
-JsonWriter::~JsonWriter() { crypto::wipe(text_); }
 
 void JsonWriter::separate() {
   if (afterKey_) {
@@ -100,7 +96,7 @@ JsonWriter& JsonWriter::value(bool b) {
 
 JsonWriter& JsonWriter::value(std::int64_t n) {
   separate();
-  text_ += std::to_string(n);
+  text_ += std::to_string(n).c_str();
   return *this;
 }
 
@@ -116,15 +112,15 @@ JsonWriter& JsonWriter::raw(std::string_view json) {
   return *this;
 }
 
-std::string JsonWriter::take() {
-  std::string out = std::move(text_);
+SecretText JsonWriter::take() {
+  SecretText out = std::move(text_);
   text_.clear();
   first_.clear();
   afterKey_ = false;
   return out;
 }
 
-void appendJsonString(std::string& out, std::string_view text) {
+void appendJsonString(SecretText& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
   std::size_t i = 0;
@@ -171,8 +167,9 @@ void appendJsonString(std::string& out, std::string_view text) {
   out += '"';
 }
 
-std::string toJsonText(const QJsonObject& object) {
-  return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+SecretText toJsonText(const QJsonObject& object) {
+  const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
+  return SecretText(text.constData(), static_cast<std::size_t>(text.size()));
 }
 
 }  // namespace cdp

@@ -5,21 +5,26 @@
 #include <string_view>
 #include <vector>
 
+#include "lockmere/crypto/SecureBytes.h"
+
 class QJsonObject;
 
 namespace cdp {
 
+// Text of an outgoing message. It may carry a secret (a password handed to a
+// page), so every block it ever held is wiped when it is given back.
+using SecretText = std::basic_string<char, std::char_traits<char>, crypto::SecureAllocator<char>>;
+
 // Writes the JSON text of an outgoing message. Used where the text may carry a
-// secret (a password handed to a page): the writer's buffer is wiped when it is
-// destroyed, which a Qt JSON object cannot promise.
+// secret (a password handed to a page): its buffers are wiped when they are
+// given back, which a Qt JSON object cannot promise.
 //
 //   JsonWriter w;
 //   w.beginObject().key("value").value(password).endObject();
-//   connection.call("...", w.take(), ...);   // the taker wipes what it took
+//   connection.call("...", w.take(), ...);
 class JsonWriter {
  public:
   JsonWriter() = default;
-  ~JsonWriter();
   JsonWriter(const JsonWriter&) = delete;
   JsonWriter& operator=(const JsonWriter&) = delete;
 
@@ -38,14 +43,14 @@ class JsonWriter {
   // A value given as JSON text already (trusted to be well formed).
   JsonWriter& raw(std::string_view json);
 
-  const std::string& text() const { return text_; }
+  const SecretText& text() const { return text_; }
   // The text; the writer is left empty.
-  std::string take();
+  SecretText take();
 
  private:
   void separate();
 
-  std::string text_;
+  SecretText text_;
   std::vector<bool> first_;  // per open object or array: nothing written in it yet
   bool afterKey_ = false;
 };
@@ -53,9 +58,9 @@ class JsonWriter {
 // Appends text as a JSON string literal: quotes, backslashes and control
 // characters escaped. Bytes that are not UTF-8 become U+FFFD, so that the browser's
 // parser never refuses the message.
-void appendJsonString(std::string& out, std::string_view text);
+void appendJsonString(SecretText& out, std::string_view text);
 
 // Compact JSON text of a Qt JSON object.
-std::string toJsonText(const QJsonObject& object);
+SecretText toJsonText(const QJsonObject& object);
 
 }  // namespace cdp
