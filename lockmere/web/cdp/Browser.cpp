@@ -288,6 +288,14 @@ void Browser::onEvent(const QString& method, const QJsonObject& params, const st
       if (frame.value("id").toString().toStdString() != page.targetId_) return;
       page.url_ = frame.value("url").toString().toStdString();
       notify({Notice::Navigated, page.handle_, QString::fromStdString(page.url_)});
+    } else if (method == "Page.lifecycleEvent") {
+      if (params.value("frameId").toString().toStdString() != page.targetId_) return;
+      const QString name = params.value("name").toString();
+      if (name == "init")
+        page.painted_ = false;  // a new document
+      else if (name.startsWith("firstPaint") || name.startsWith("firstContentfulPaint") ||
+               name.startsWith("firstMeaningfulPaint"))
+        page.painted_ = true;
     } else if (method == "Page.loadEventFired") {
       ++page.loadCount_;
       notify({Notice::Loaded, page.handle_, QString::fromStdString(page.url_)});
@@ -311,6 +319,7 @@ void Browser::attached(const QJsonObject& params, const std::string& parentSessi
     windows_.push_back(page);
     markFront(*page);
     tryPost("Page.enable", {}, session);
+    tryPost("Page.setLifecycleEventsEnabled", QJsonObject{{"enabled", true}}, session);
     tryPost("Runtime.enable", {}, session);
     tryPost("Page.addScriptToEvaluateOnNewDocument", QJsonObject{{"source", kFrontScript}, {"worldName", kWorldName}},
             session);

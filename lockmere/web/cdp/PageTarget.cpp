@@ -25,6 +25,7 @@ void PageTarget::bringToFront() {
 }
 
 void PageTarget::pressKey(Key key) {
+  if (!painted_) browser_.waitUntil([this] { return painted_ || closed_; }, std::chrono::milliseconds(1000));
   QJsonObject down;
   if (key == Key::End) {
     down = {{"type", "rawKeyDown"},

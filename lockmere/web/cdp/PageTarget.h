@@ -62,7 +62,9 @@ class PageTarget : public std::enable_shared_from_this<PageTarget> {
   // Shows the page in front (the tab selected, its window raised).
   void bringToFront();
   // A key press (down and up) delivered to this page's focused element. It goes
-  // to this page only, never to whatever program has the keyboard focus.
+  // to this page only, never to whatever program has the keyboard focus. A page
+  // that has not painted since its document arrived drops input, so the press
+  // waits for its first paint (a second at most).
   void pressKey(Key key);
   WindowBounds bounds();
   PageInfo currentInfo();
@@ -79,6 +81,7 @@ class PageTarget : public std::enable_shared_from_this<PageTarget> {
   platform::WindowHandle handle_;
   bool closed_ = false;
   bool dialogOpen_ = false;
+  bool painted_ = false;
   std::string dialogMessage_;
   std::string url_;
   std::string title_;
