@@ -122,6 +122,28 @@ TEST(BrowserWindows, LoadEventsArriveThroughTheEventLoopWithoutAnyCall) {
   EXPECT_EQ(loaded.front().toStdString(), server().url("/pages/login.html"));
 }
 
+TEST(BrowserWindows, APostNavigationSendsTheBodyAsAFormWould) {
+  auto page = webtest::load(server().url("/pages/blank.html"));
+  const std::size_t seen = server().submissions().size();
+  const std::string body = "id=%EC%95%84%EC%9D%B4%EB%94%94&pw=a%26b%3Dc+d";
+  const int before = page->loadCount();
+  page->navigatePost(server().url("/action/post?from=tree"), body);
+  auto sent = server().waitForSubmission(seen, 5s);
+  ASSERT_TRUE(sent);
+  EXPECT_EQ(sent->method, "POST");
+  EXPECT_EQ(sent->query, "from=tree");
+  EXPECT_EQ(sent->body, body);
+  EXPECT_EQ(sent->headers["content-type"], "application/x-www-form-urlencoded");
+  EXPECT_EQ(sent->field("pw"), "a&b=c d");
+  ASSERT_TRUE(webtest::waitForLoad(*page, before));
+  EXPECT_EQ(webtest::eval(page, "document.title"), "Received");
+  // Later navigations are plain again.
+  webtest::load(server().url("/action/get"));
+  auto plain = server().waitForSubmission(seen + 1, 5s);
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->method, "GET");
+}
+
 TEST(BrowserCalls, FailuresAreAutomationErrors) {
   auto page = webtest::load(server().url("/pages/blank.html"));
   EXPECT_THROW(browser().call("No.suchMethod"), cdp::AutomationError);

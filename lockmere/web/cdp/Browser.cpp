@@ -182,6 +182,15 @@ bool Browser::waitUntil(const std::function<bool()>& condition, std::chrono::mil
   }
 }
 
+std::optional<QJsonObject> Browser::waitForEvent(const std::string& sessionId, std::string_view method,
+                                                 std::chrono::milliseconds timeout) {
+  EventWatch watch{sessionId, QString::fromUtf8(method.data(), static_cast<qsizetype>(method.size())), {}};
+  watches_.push_back(&watch);
+  waitUntil([&] { return watch.params.has_value(); }, timeout);
+  std::erase(watches_, &watch);
+  return watch.params;
+}
+
 int Browser::contextId(const std::string& sessionId, const std::string& frameId, World world) {
   const auto known = [&]() -> int {
     auto it = sessions_.find(sessionId);
@@ -236,6 +245,8 @@ std::string Browser::callProblem(std::string_view method, const std::string& ses
 
 void Browser::onEvent(const QString& method, const QJsonObject& params, const std::string& sessionId) {
   const auto text = [&](const char* key) { return params.value(key).toString().toStdString(); };
+  for (EventWatch* w : watches_)
+    if (!w->params && w->method == method && w->sessionId == sessionId) w->params = params;
   if (method == "Target.attachedToTarget") {
     attached(params, sessionId);
   } else if (method == "Target.detachedFromTarget") {

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -76,6 +77,10 @@ class Browser : public QObject, private ConnectionListener {
   void pump(std::chrono::milliseconds wait = std::chrono::milliseconds(0));
   // Handles the browser's messages until the condition holds; false at the timeout.
   bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+  // Handles the browser's messages until an event of this method arrives on the
+  // session; its parameters, or nothing at the timeout.
+  std::optional<QJsonObject> waitForEvent(const std::string& sessionId, std::string_view method,
+                                          std::chrono::milliseconds timeout);
 
   // The execution context of a frame's document in a world; throws AutomationError.
   int contextId(const std::string& sessionId, const std::string& frameId, World world);
@@ -141,6 +146,12 @@ class Browser : public QObject, private ConnectionListener {
   std::unordered_map<std::string, std::string> frameSessions_;  // cross-site frame id -> its session
   std::vector<std::shared_ptr<PageTarget>> windows_;
   std::uint64_t frontCounter_ = 0;
+  struct EventWatch {
+    std::string sessionId;
+    QString method;
+    std::optional<QJsonObject> params;
+  };
+  std::vector<EventWatch*> watches_;
   std::deque<Notice> notices_;
   bool deliveryScheduled_ = false;
 };

@@ -1,10 +1,13 @@
 #include "lockmere/web/cdp/PageTarget.h"
 
+#include <openssl/evp.h>
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include "lockmere/web/cdp/AutomationError.h"
 #include "lockmere/web/cdp/Browser.h"
 #include "lockmere/web/cdp/Frame.h"
+#include "lockmere/web/cdp/JsonText.h"
 
 namespace cdp {
 
@@ -17,6 +20,70 @@ void PageTarget::navigate(const std::string& url) {
   const QJsonObject r = browser_.call("Page.navigate", QJsonObject{{"url", QString::fromStdString(url)}}, sessionId_);
   if (const QString error = r.value("errorText").toString(); !error.isEmpty())
     throw AutomationError("cannot open " + url + ": " + error.toStdString());
+}
+
+namespace {
+
+// A Fetch pattern that matches exactly this address ("*" and "?" are wildcards).
+QString exactPattern(const std::string& url) {
+  QString out;
+  for (const QChar c : QString::fromStdString(url)) {
+    if (c == '*' || c == '?' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+SecretText base64(const std::string& bytes) {
+  SecretText out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+}  // namespace
+
+void PageTarget::navigatePost(const std::string& url, const std::string& body, const std::string& contentType) {
+  // The request the navigation makes is held, turned into a POST with the body,
+  // and let go.
+  browser_.call("Fetch.enable",
+                QJsonObject{{"patterns",
+                             QJsonArray{QJsonObject{{"urlPattern", exactPattern(url)}, {"requestStage", "Request"}}}}},
+                sessionId_);
+  struct Disable {
+    PageTarget& p;
+    ~Disable() {
+      try {
+        p.browser_.post("Fetch.disable", QJsonObject{}, p.sessionId_);
+      } catch (const AutomationError&) {
+      }
+    }
+  } disable{*this};
+  browser_.post("Page.navigate", QJsonObject{{"url", QString::fromStdString(url)}}, sessionId_);
+  const auto paused = browser_.waitForEvent(sessionId_, "Fetch.requestPaused", Browser::kCallTimeout);
+  if (!paused) throw AutomationError("cannot open " + url + ": the request did not start");
+  const QJsonObject request = paused->value("request").toObject();
+  JsonWriter w;
+  w.beginObject()
+      .key("requestId")
+      .value(paused->value("requestId").toString().toStdString())
+      .key("method")
+      .value("POST")
+      .key("postData")
+      .value(std::string_view(base64(body)))
+      .key("headers")
+      .beginArray();
+  // Headers given here replace the request's own: keep them, with the body's type.
+  const QJsonObject headers = request.value("headers").toObject();
+  for (auto it = headers.begin(); it != headers.end(); ++it) {
+    if (it.key().compare("Content-Type", Qt::CaseInsensitive) == 0) continue;
+    w.beginObject().key("name").value(it.key().toStdString()).key("value").value(it.value().toString().toStdString());
+    w.endObject();
+  }
+  w.beginObject().key("name").value("Content-Type").key("value").value(contentType).endObject();
+  w.endArray().endObject();
+  browser_.call("Fetch.continueRequest", w.take(), sessionId_);
 }
 
 void PageTarget::bringToFront() {

@@ -59,6 +59,10 @@ class PageTarget : public std::enable_shared_from_this<PageTarget> {
 
   // Starts loading an address; does not wait for the page to load.
   void navigate(const std::string& url);
+  // Loads an address with a POST request carrying the body (form-encoded unless
+  // said otherwise), as a form would; returns once the request has been sent.
+  void navigatePost(const std::string& url, const std::string& body,
+                    const std::string& contentType = "application/x-www-form-urlencoded");
   // Shows the page in front (the tab selected, its window raised).
   void bringToFront();
   // A key press (down and up) delivered to this page's focused element. It goes
