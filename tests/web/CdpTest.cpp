@@ -142,6 +142,14 @@ TEST(BrowserWindows, APostNavigationSendsTheBodyAsAFormWould) {
   auto plain = server().waitForSubmission(seen + 1, 5s);
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->method, "GET");
+  // A new window opened for the request.
+  auto window = browser().openWindow("about:blank");
+  window->navigatePost(server().url("/action/new"), "a=1");
+  auto fresh = server().waitForSubmission(seen + 2, 5s);
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(fresh->path, "/action/new");
+  EXPECT_EQ(fresh->body, "a=1");
+  window->close();
 }
 
 TEST(BrowserCalls, FailuresAreAutomationErrors) {
