@@ -106,6 +106,18 @@ TEST(BrowserWindows, EachWindowHasAMessageBusHandleUntilItCloses) {
   b->close();
 }
 
+TEST(BrowserWindows, AWindowKeepsItsHandleWhenItGoesToAnotherSite) {
+  auto page = webtest::load(server().url("/pages/blank.html"));
+  const platform::WindowHandle handle = page->handle();
+  webtest::load(server().crossUrl("/pages/login.html"));
+  EXPECT_FALSE(page->isClosed());
+  EXPECT_EQ(page->handle(), handle);
+  EXPECT_EQ(page->url(), server().crossUrl("/pages/login.html"));
+  EXPECT_EQ(webtest::eval(page, "location.host"), "localhost:" + std::to_string(server().crossPort()));
+  webtest::load(server().url("/pages/blank.html"));
+  EXPECT_EQ(webtest::eval(page, "document.title"), "Blank");
+}
+
 TEST(BrowserWindows, LoadEventsArriveThroughTheEventLoopWithoutAnyCall) {
   auto page = webtest::load(server().url("/pages/blank.html"));
   QCoreApplication::processEvents();  // what was reported before
