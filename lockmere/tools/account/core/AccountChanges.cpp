@@ -86,7 +86,7 @@ Failure replaceFingerprints(AccountRegistry& accounts, const UnlockedAccount& ac
   return {};
 }
 
-Failure deleteAccount(AccountRegistry& accounts, const UnlockedAccount& account) {
+Failure deleteAccount(AccountRegistry& accounts, const AccountValues& account) {
   if (auto r = accounts.registry().deleteKey(userKeyPath(account.id)); !r)
     return Failure(r.isNotFound() ? Problem::NoSuchUser : Problem::RegistryFailed, r.errorString());
   if (::unlink(account.dataFile.c_str()) != 0 && errno != ENOENT)

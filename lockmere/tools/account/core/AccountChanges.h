@@ -29,7 +29,7 @@ Failure replaceFingerprints(AccountRegistry& accounts, const UnlockedAccount& ac
 
 // Removes the user's registry key, then the data file. A data file that
 // cannot be removed afterwards is reported (the user is gone all the same).
-Failure deleteAccount(AccountRegistry& accounts, const UnlockedAccount& account);
+Failure deleteAccount(AccountRegistry& accounts, const AccountValues& account);
 
 // The current data file with other records in place of its own: header (same
 // check block, record size), the records encrypted in that size, the store

@@ -87,6 +87,7 @@ class Outcome {
   T* operator->() { return &*value_; }
   const T* operator->() const { return &*value_; }
   T& operator*() { return *value_; }
+  const T& operator*() const { return *value_; }
   const Failure& failure() const { return failure_; }
 
  private:

@@ -27,6 +27,15 @@ Outcome<UnlockedAccount> unlockWithPassword(const AccountRegistry& accounts, std
   return UnlockedAccount{values->id, values->dataFile, std::move(*dataKey), *header};
 }
 
+Outcome<AccountValues> confirmPassword(const AccountRegistry& accounts, std::string_view id, std::string_view password,
+                                       const crypto::SecureBytes& programKey) {
+  auto values = accounts.read(id);
+  if (!values) return values.failure();
+  if (!store::keys::openKey1(values->id, password, values->key1.data(), values->key1.size(), programKey))
+    return Failure(Problem::WrongPassword);
+  return values;
+}
+
 Outcome<UnlockedAccount> unlockWithModificationBlock(const AccountRegistry& accounts, const unsigned char* block,
                                                      std::size_t size, const crypto::SecureBytes& programKey) {
   auto modification = store::tools::readModificationBlock(block, size, programKey);

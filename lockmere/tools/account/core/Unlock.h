@@ -28,6 +28,12 @@ Outcome<store::DataFileHeader> readDataFileHeader(const std::string& path);
 Outcome<UnlockedAccount> unlockWithPassword(const AccountRegistry& accounts, std::string_view id,
                                             std::string_view password, const crypto::SecureBytes& programKey);
 
+// By Key1 alone, as the confirmation window checks a password: for an
+// account whose data file may be what is broken (deleting it, replacing it).
+// NoSuchUser, AccountIncomplete, WrongPassword.
+Outcome<AccountValues> confirmPassword(const AccountRegistry& accounts, std::string_view id, std::string_view password,
+                                       const crypto::SecureBytes& programKey);
+
 // By the modification block the program hands the change tools: its data key
 // must verify against the data file of the user it names.
 // ModificationBlockInvalid for a block that does not open or whose key does
