@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdlib>
 
 #include "tests/support/TestEnv.h"
 
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   testenv::isolateHome();
+  ::setenv("LOCKMERE_LANG", "ko", 1);  // the tools' texts the tests compare with
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }
