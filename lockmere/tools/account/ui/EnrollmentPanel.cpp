@@ -13,6 +13,7 @@
 #include "lockmere/bio/RecordSearch.h"
 #include "lockmere/tools/account/core/AccountCreation.h"
 #include "lockmere/tools/account/core/Fingers.h"
+#include "lockmere/tools/account/ui/ToolWindow.h"
 
 namespace account::ui {
 namespace {
@@ -262,6 +263,7 @@ void EnrollmentPanel::stopEnrolling() {
 void EnrollmentPanel::setStatus(const QString& line, bool problem) {
   status_->setStyleSheet(problem ? QStringLiteral("color: #b00020;") : QString());
   status_->setText(line);
+  fitWindowOf(status_);
   QString dots;
   for (int i = 1; i <= 3; ++i) dots += enrolling_ && i < slot_ ? QStringLiteral("● ") : QStringLiteral("○ ");
   steps_->setText(enrolling_ ? dots.trimmed() : QString());

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "lockmere/tools/account/core/Credentials.h"
+#include "lockmere/tools/account/ui/ToolWindow.h"
 
 namespace account::ui {
 
@@ -21,6 +22,7 @@ PasswordFields::PasswordFields(QWidget* parent, QFormLayout* form, Text label, T
   strength_ = new QLabel(parent);
   strength_->setObjectName(QStringLiteral("LbStrength"));
   strength_->setWordWrap(true);
+  strength_->setMinimumHeight(strength_->fontMetrics().lineSpacing() * 2);
   form->addRow(text(label), first_);
   form->addRow(text(againLabel), second_);
   form->addRow(QString(), strength_);
@@ -64,6 +66,7 @@ void PasswordFields::updateStrength() {
   }
   strength_->setStyleSheet("color: " + colour + ";");
   strength_->setText(line);
+  fitWindowOf(strength_);
 }
 
 FileField::FileField(Mode mode, const QString& filter, const QString& objectName, QWidget* parent)

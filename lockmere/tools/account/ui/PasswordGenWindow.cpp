@@ -28,6 +28,7 @@ PasswordGenWindow::PasswordGenWindow(platform::WindowHandle owner)
   length_->setObjectName(QStringLiteral("SELength"));
   length_->setRange(kMinGeneratedLength, kMaxGeneratedLength);
   length_->setValue(defaults.length);
+  length_->setMaximumWidth(length_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) * 3);
   auto box = [this](Text label, const char* name, bool on) {
     auto* b = new QCheckBox(text(label), this);
     b->setObjectName(QLatin1String(name));

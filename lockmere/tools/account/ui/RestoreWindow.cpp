@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -49,7 +48,8 @@ RestoreWindow::RestoreWindow(platform::WindowHandle owner, crypto::SecureBytes p
   restoreButton_ = new QPushButton(text(Text::RestoreButton), restoreGroup);
   restoreButton_->setObjectName(QStringLiteral("BtnRestore"));
   restoreMessage_ = makeMessageLabel(restoreGroup, QStringLiteral("LbRestoreMessage"));
-  auto* restoreForm = new QFormLayout;
+  restoreForm_ = new QFormLayout;
+  auto* restoreForm = restoreForm_;
   restoreForm->addRow(text(Text::BackupFileLabel), backupFile_);
   restoreForm->addRow(QString(), backupInfo_);
   restoreForm->addRow(text(Text::BackupPasswordLabel), backupPassword_);
@@ -115,7 +115,7 @@ void RestoreWindow::readBackup() {
     showProblem(backupInfo_, contents.failure());
   } else {
     backup_ = std::move(*contents);
-    const QString made = QLocale().toString(QDateTime::fromSecsSinceEpoch(backup_->made), QLocale::ShortFormat);
+    const QString made = QDateTime::fromSecsSinceEpoch(backup_->made).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     showMessage(backupInfo_, text(Text::BackupInfo).arg(QString::fromStdString(backup_->id), made), false);
     platform::Registry registry(platform::Registry::CurrentUser);
     existing = existingUser(AccountRegistry(registry), *backup_);
@@ -123,12 +123,16 @@ void RestoreWindow::readBackup() {
   const QString name = existing ? QString::fromStdString(*existing) : QString();
   if (existing) showMessage(replaceNotice_, text(Text::ReplaceNotice).arg(name), true);
   else clearMessage(replaceNotice_);
-  replace_->setVisible(existing.has_value());
+  replacing_ = existing.has_value();
   replace_->setChecked(false);
   currentLabel_->setText(text(Text::CurrentPasswordLabel).arg(name));
-  currentLabel_->setVisible(existing.has_value());
-  currentPassword_->setVisible(existing.has_value());
+  // Rows without content take no room.
+  restoreForm_->setRowVisible(backupInfo_, !backupInfo_->text().isEmpty());
+  restoreForm_->setRowVisible(replaceNotice_, existing.has_value());
+  restoreForm_->setRowVisible(replace_, existing.has_value());
+  restoreForm_->setRowVisible(currentPassword_, existing.has_value());
   restoreButton_->setEnabled(backup_.has_value());
+  fitToContents();
 }
 
 void RestoreWindow::restore() {
@@ -137,7 +141,7 @@ void RestoreWindow::restore() {
   AccountRegistry accounts(registry);
   RestoreRequest request;
   request.backupPassword = backupPassword_->text().toStdString();
-  if (!replace_->isHidden() && replace_->isChecked()) request.currentPassword = currentPassword_->text().toStdString();
+  if (replacing_ && replace_->isChecked()) request.currentPassword = currentPassword_->text().toStdString();
   request.loggedInId = loggedInId_;
   const auto done = restoreAccount(accounts, *backup_, request, programKey_);
   crypto::wipe(request.backupPassword);

@@ -8,6 +8,7 @@
 #include "lockmere/tools/account/ui/ToolWindow.h"
 
 class QCheckBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,7 +38,9 @@ class RestoreWindow : public ToolWindow {
   crypto::SecureBytes programKey_;
   std::string loggedInId_;
   std::optional<BackupContents> backup_;
+  bool replacing_ = false;  // a user with the backup's ID exists
 
+  QFormLayout* restoreForm_;
   FileField* backupFile_;
   QLabel* backupInfo_;
   QLineEdit* backupPassword_;

@@ -107,7 +107,7 @@ constexpr std::array<Pair, static_cast<std::size_t>(Text::kCount)> kTexts{{
     /* UpperClass */ {"영문 대문자 (A-Z)", "英大文字 (A-Z)"},
     /* LowerClass */ {"영문 소문자 (a-z)", "英小文字 (a-z)"},
     /* DigitClass */ {"숫자 (0-9)", "数字 (0-9)"},
-    /* SymbolClass */ {"기호 (!#$%&*+-=?@^_~)", "記号 (!#$%&*+-=?@^_~)"},
+    /* SymbolClass */ {"기호 (!#$%&&*+-=?@^_~)", "記号 (!#$%&&*+-=?@^_~)"},  // && shows one &
     /* AvoidLookAlikes */ {"헷갈리는 문자 빼기 (0 O o 1 l I |)", "紛らわしい文字を除く (0 O o 1 l I |)"},
     /* Generate */ {"생성", "生成"},
     /* Copy */ {"복사", "コピー"},

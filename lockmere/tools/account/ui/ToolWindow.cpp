@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -35,6 +36,18 @@ void ToolWindow::showAt(int x, int y) {
   activateWindow();
 }
 
+void ToolWindow::fitToContents() {
+  QLayout* l = layout();
+  if (!l) return;
+  l->activate();
+  const int needed = l->hasHeightForWidth() ? l->totalHeightForWidth(width()) : l->totalSizeHint().height();
+  if (needed > height()) resize(width(), needed);
+}
+
+void fitWindowOf(QWidget* widget) {
+  if (auto* tool = qobject_cast<ToolWindow*>(widget ? widget->window() : nullptr)) tool->fitToContents();
+}
+
 QLabel* ToolWindow::makeMessageLabel(QWidget* parent, const QString& objectName) {
   auto* label = new QLabel(parent);
   label->setObjectName(objectName);
@@ -48,6 +61,7 @@ void ToolWindow::showMessage(QLabel* label, const QString& text, bool problem) {
   label->setStyleSheet(problem ? QStringLiteral("color: #b00020;") : QStringLiteral("color: #1b5e20;"));
   label->setText(text);
   label->setVisible(!text.isEmpty());
+  fitWindowOf(label);
 }
 
 void ToolWindow::showProblem(QLabel* label, const Failure& failure) { showMessage(label, problemText(failure), true); }

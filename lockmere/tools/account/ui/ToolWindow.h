@@ -26,6 +26,9 @@ class ToolWindow : public QWidget {
 
   // Shows the window at (x, y) on the screen, or centred when both are 0.
   void showAt(int x = 0, int y = 0);
+  // Makes the window tall enough for what its word-wrapped texts need now (a
+  // top-level layout does not grow for a label that wraps to more lines).
+  void fitToContents();
 
   // A label for a window's messages: word-wrapped, hidden while empty.
   static QLabel* makeMessageLabel(QWidget* parent, const QString& objectName);
@@ -39,6 +42,9 @@ class ToolWindow : public QWidget {
   std::uint32_t closeMessage_;
   std::int64_t result_ = 0;
 };
+
+// fitToContents() of the tool window a widget is in, if any.
+void fitWindowOf(QWidget* widget);
 
 // A non-modal message box that deletes itself, for what the user should read
 // after a tool window has gone (a refusal, a finished import).
