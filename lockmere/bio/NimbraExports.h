@@ -55,7 +55,6 @@ class NimbraExports : public NimbraEntryPoints<NimbraExports> {
   static std::mutex& callLock();
 
  private:
-
   // Declared in this order so that the algorithm library is released first.
   LibraryRef sensor_;
   LibraryRef algorithm_;

@@ -61,8 +61,8 @@ RecordSearch::Result RecordSearch::identify(const tagFDATA& probe, const unsigne
   return identify(search_, probe, records, count, first);
 }
 
-RecordSearch::Result RecordSearch::identify(SearchFunction search, const tagFDATA& probe,
-                                            const unsigned char* records, std::size_t count, std::size_t first) {
+RecordSearch::Result RecordSearch::identify(SearchFunction search, const tagFDATA& probe, const unsigned char* records,
+                                            std::size_t count, std::size_t first) {
   Result result;
   result.error = -9;
   if (!records || first >= count) return result;

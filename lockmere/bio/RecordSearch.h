@@ -57,12 +57,11 @@ class RecordSearch {
   std::optional<tagFDATA> extract(const unsigned char* image, Result* why = nullptr) const;
 
   // Searches records first .. count - 1 (the array holds count records).
-  Result identify(const tagFDATA& probe, const unsigned char* records, std::size_t count,
-                  std::size_t first = 0) const;
+  Result identify(const tagFDATA& probe, const unsigned char* records, std::size_t count, std::size_t first = 0) const;
 
   // The same with any search function of the library's shape.
-  static Result identify(SearchFunction search, const tagFDATA& probe, const unsigned char* records,
-                         std::size_t count, std::size_t first = 0);
+  static Result identify(SearchFunction search, const tagFDATA& probe, const unsigned char* records, std::size_t count,
+                         std::size_t first = 0);
 
  private:
   platform::Library library_{"Ridgecore.dll"};

@@ -110,7 +110,7 @@ TEST_F(BackupTest, ReplacingAUserNeedsThatUsersCurrentPassword) {
   const auto done = restore({"quinn pw", std::string("newer pw"), "quinn"});
   ASSERT_TRUE(done) << describe(done.failure());
   EXPECT_TRUE(done->replaced);
-  EXPECT_TRUE(done->loggedInStoreRestored);  // the program reloads the store
+  EXPECT_TRUE(done->loggedInStoreRestored);   // the program reloads the store
   EXPECT_EQ(done->dataFile, quinn.dataFile);  // where the program looks for it
   EXPECT_EQ(sitesOf("Quinn", "quinn pw").size(), 2u);
   EXPECT_EQ(identify("104", 6), "Quinn");
@@ -121,8 +121,7 @@ TEST_F(BackupTest, AnEarlierAccountOfTheLoggedInIdIsNotRestoredUnderIt) {
   deleteQuinn();
   createUser("Quinn", "another", {"107"});
   // The program holds the new account's data key, which the backup's store does not open.
-  EXPECT_EQ(restore({"quinn pw", std::string("another"), "Quinn"}).failure().problem,
-            Problem::BackupOfOtherAccount);
+  EXPECT_EQ(restore({"quinn pw", std::string("another"), "Quinn"}).failure().problem, Problem::BackupOfOtherAccount);
   EXPECT_EQ(identify("107", 5), "Quinn");
   // Logged out (or logged in as somebody else) it may replace it.
   ASSERT_TRUE(restore({"quinn pw", std::string("another"), "Ravi"}));

@@ -82,8 +82,8 @@ TEST_F(ChangesTest, NewFingersReplaceTheOldOnesAndKeepTheStore) {
   const auto values = accounts().read("Ines");
   const auto header = store::DataFile(path).readHeader();
   ASSERT_TRUE(header);
-  EXPECT_TRUE(store::keys::unwrapByFingerprint(*records, 1, values->key2.data(), values->key2.size(), *header,
-                                               programKey_));
+  EXPECT_TRUE(
+      store::keys::unwrapByFingerprint(*records, 1, values->key2.data(), values->key2.size(), *header, programKey_));
   // The header's check block and the store stay; the password still opens.
   EXPECT_EQ(siteNames(unlock("Ines", "pw")), (std::vector<std::string>{"kept"}));
   struct stat st {};

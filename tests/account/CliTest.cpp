@@ -33,7 +33,9 @@ class CliTest : public ToolTest {
   static QString finger(const std::string& f) {
     return QString::fromStdString(imagePath(f, 1) + "," + imagePath(f, 2) + "," + imagePath(f, 3));
   }
-  static QString image(const std::string& f, int impression) { return QString::fromStdString(imagePath(f, impression)); }
+  static QString image(const std::string& f, int impression) {
+    return QString::fromStdString(imagePath(f, impression));
+  }
   static int lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
 };
 

@@ -51,15 +51,15 @@ TEST_F(CreationTest, CreatedUserOpensByPasswordAndByFingerprint) {
                                                      values->key1.size(), *header, programKey_);
   ASSERT_TRUE(dataKey);
   EXPECT_TRUE(store::keys::verifyDataKey("Carol", *dataKey, *header));
-  EXPECT_FALSE(store::keys::unwrapByPassword("Carol", "carol", values->key1.data(), values->key1.size(), *header,
-                                             programKey_));
+  EXPECT_FALSE(
+      store::keys::unwrapByPassword("Carol", "carol", values->key1.data(), values->key1.size(), *header, programKey_));
   EXPECT_EQ(store::DataFile(path).loadStore(*dataKey).result, store::StoreLoad::NoStore);
 
   // By fingerprint: Key2 opens with the records' MD5, and other impressions of
   // the enrolled fingers name their owner among all users.
   for (std::size_t i = 0; i < 2; ++i) {
-    const auto byFinger = store::keys::unwrapByFingerprint(*records, i, values->key2.data(), values->key2.size(),
-                                                           *header, programKey_);
+    const auto byFinger =
+        store::keys::unwrapByFingerprint(*records, i, values->key2.data(), values->key2.size(), *header, programKey_);
     ASSERT_TRUE(byFinger);
     EXPECT_EQ(*byFinger, *dataKey);
   }

@@ -44,8 +44,8 @@ class CsvImportTest : public AccountTest {
     for (int i = 0; i < user.sites().RegSites().count(); ++i) {
       const auto& s = user.sites().RegSites()[i];
       const auto* folder = user.cates().Cates().findById(s.CateID);
-      out.push_back({s.Name, s.URL, s.Keyword, s.ID_Value, s.PW_Value, s.Description, folder ? folder->Text : "-",
-                     s.LoginType});
+      out.push_back(
+          {s.Name, s.URL, s.Keyword, s.ID_Value, s.PW_Value, s.Description, folder ? folder->Text : "-", s.LoginType});
     }
     return out;
   }
@@ -76,12 +76,13 @@ TEST_F(CsvImportTest, FirefoxExport) {
   const auto s = import(sample("firefox.csv"));
   ASSERT_TRUE(s) << describe(s.failure());
   EXPECT_EQ(s->format, ExportFormat::Firefox);
-  EXPECT_EQ(sites(), (std::vector<Site>{
-                         {"mail.example.net", "https://mail.example.net", "MAIL.EXAMPLE.NET", "bob", "m@il-pw", "",
-                          "firefox", 1},
-                         {"intranet.example.org", "http://intranet.example.org:8080", "INTRANET.EXAMPLE.ORG", "bob.k",
-                          "intra pw", "", "firefox", 1},
-                     }));
+  EXPECT_EQ(
+      sites(),
+      (std::vector<Site>{
+          {"mail.example.net", "https://mail.example.net", "MAIL.EXAMPLE.NET", "bob", "m@il-pw", "", "firefox", 1},
+          {"intranet.example.org", "http://intranet.example.org:8080", "INTRANET.EXAMPLE.ORG", "bob.k", "intra pw", "",
+           "firefox", 1},
+      }));
 }
 
 TEST_F(CsvImportTest, BitwardenExport) {
@@ -90,12 +91,13 @@ TEST_F(CsvImportTest, BitwardenExport) {
   EXPECT_EQ(s->format, ExportFormat::Bitwarden);
   EXPECT_EQ(s->notLogins, 2);  // a secure note and a card
   // In keyword order, shorter first, as a registered site is inserted.
-  EXPECT_EQ(sites(), (std::vector<Site>{
-                         {"Git server", "https://git.example.com/login", "GIT.EXAMPLE.COM", "carol", "g1t-pw",
-                          "deploy key in vault", "bitwarden", 1},
-                         {"Shop", "https://shop.example.com", "SHOP.EXAMPLE.COM", "carol@example.com", "sh0p", "",
-                          "bitwarden", 1},
-                     }));
+  EXPECT_EQ(
+      sites(),
+      (std::vector<Site>{
+          {"Git server", "https://git.example.com/login", "GIT.EXAMPLE.COM", "carol", "g1t-pw", "deploy key in vault",
+           "bitwarden", 1},
+          {"Shop", "https://shop.example.com", "SHOP.EXAMPLE.COM", "carol@example.com", "sh0p", "", "bitwarden", 1},
+      }));
 }
 
 TEST_F(CsvImportTest, KeePassXcExportWithTheUsersDefaultLoginType) {
@@ -107,11 +109,11 @@ TEST_F(CsvImportTest, KeePassXcExportWithTheUsersDefaultLoginType) {
   EXPECT_EQ(s->format, ExportFormat::KeePassXC);
   EXPECT_EQ(s->withoutAddress, 1);  // the Wi-Fi entry
   EXPECT_EQ(s->notLogins, 1);       // the recycle bin's
-  EXPECT_EQ(sites(), (std::vector<Site>{
-                         {"Wiki — 위키", "https://wiki.example.com", "WIKI.EXAMPLE.COM", "다브", "위키pw", "",
-                          "keepassxc", 3},
-                         {"Forum", "https://forum.example.com/", "FORUM.EXAMPLE.COM", "dave", "f0rum", "", "keepassxc", 3},
-                     }));
+  EXPECT_EQ(sites(),
+            (std::vector<Site>{
+                {"Wiki — 위키", "https://wiki.example.com", "WIKI.EXAMPLE.COM", "다브", "위키pw", "", "keepassxc", 3},
+                {"Forum", "https://forum.example.com/", "FORUM.EXAMPLE.COM", "dave", "f0rum", "", "keepassxc", 3},
+            }));
 }
 
 TEST_F(CsvImportTest, ImportingAgainAddsNothingAndKeepsOneFolder) {
@@ -142,11 +144,13 @@ TEST_F(CsvImportTest, MalformedLineIsNamedAndNothingIsImported) {
     const auto rows = csv::parse(text);
     return rows ? 0 : rows.failure().line;
   };
-  EXPECT_EQ(faultLine("a,b\n1,2\n\"open,3\n4,5\n"), 3);          // a quoted field that never ends
-  EXPECT_EQ(faultLine("a,b\n1,2\n3,\"x\"y\n"), 3);               // text after the closing quote
-  EXPECT_EQ(faultLine("a,b\n\"two\nlines\",\"x\" z\n"), 3);      // counted from where the fault is
-  EXPECT_EQ(faultLine("a,b\n1,2\n3,\xC3\x28\n"), 3);             // not UTF-8
-  EXPECT_EQ(faultLine("\xEF\xBB\xBF" "a,b\r\n1,\"2\"\r\n"), 0);  // a byte-order mark and CR LF are fine
+  EXPECT_EQ(faultLine("a,b\n1,2\n\"open,3\n4,5\n"), 3);      // a quoted field that never ends
+  EXPECT_EQ(faultLine("a,b\n1,2\n3,\"x\"y\n"), 3);           // text after the closing quote
+  EXPECT_EQ(faultLine("a,b\n\"two\nlines\",\"x\" z\n"), 3);  // counted from where the fault is
+  EXPECT_EQ(faultLine("a,b\n1,2\n3,\xC3\x28\n"), 3);         // not UTF-8
+  EXPECT_EQ(faultLine("\xEF\xBB\xBF"
+                      "a,b\r\n1,\"2\"\r\n"),
+            0);  // a byte-order mark and CR LF are fine
   const auto unknown = readPasswordExport("title,login,secret\nx,y,z\n");
   EXPECT_EQ(unknown.failure().problem, Problem::CsvUnknownFormat);
 }

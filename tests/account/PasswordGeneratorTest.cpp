@@ -11,9 +11,7 @@
 namespace account::test {
 namespace {
 
-bool containsAny(const std::string& text, std::string_view set) {
-  return text.find_first_of(set) != std::string::npos;
-}
+bool containsAny(const std::string& text, std::string_view set) { return text.find_first_of(set) != std::string::npos; }
 
 TEST(PasswordGenerator, EveryChosenClassAndNothingElse) {
   for (int mask = 1; mask < 16; ++mask) {

@@ -360,8 +360,8 @@ TEST_F(LMModifyTest, FingerprintChangeEnrollsAnewAndRefusesAnotherUsersFinger) {
   ASSERT_TRUE(records);
   ASSERT_EQ(records->count(), 1u);
   const auto values = accounts().read("Uma");
-  EXPECT_TRUE(store::keys::unwrapByFingerprint(*records, 0, values->key2.data(), values->key2.size(), uma.header,
-                                               programKey_));
+  EXPECT_TRUE(
+      store::keys::unwrapByFingerprint(*records, 0, values->key2.data(), values->key2.size(), uma.header, programKey_));
 }
 
 }  // namespace

@@ -26,10 +26,10 @@ LOCKMERE_ACCOUNT_TOOL int OpenBackupForm(std::uint32_t window, const unsigned ch
 LOCKMERE_ACCOUNT_TOOL int OpenRestoreForm(std::uint32_t window, const unsigned char* token, const char* userId);
 LOCKMERE_ACCOUNT_TOOL int OpenPasswordGenForm(std::uint32_t window, int x, int y);
 
-LOCKMERE_ACCOUNT_TOOL int OpenPWModifyForm(std::uint32_t window, const unsigned char* token,
-                                           const unsigned char* block, int y, int x);
-LOCKMERE_ACCOUNT_TOOL int OpenFPModifyForm(std::uint32_t window, const unsigned char* token,
-                                           const unsigned char* block, int y, int x);
+LOCKMERE_ACCOUNT_TOOL int OpenPWModifyForm(std::uint32_t window, const unsigned char* token, const unsigned char* block,
+                                           int y, int x);
+LOCKMERE_ACCOUNT_TOOL int OpenFPModifyForm(std::uint32_t window, const unsigned char* token, const unsigned char* block,
+                                           int y, int x);
 
 namespace account {
 using OpenOrvaneFormFn = decltype(&::OpenOrvaneForm);

@@ -144,9 +144,11 @@ class Session {
     if (!enroller.isLoaded()) fail(Failure(Problem::FingerprintLibraryMissing, enroller.errorString()));
     for (std::size_t f = 0; f < args_.fingers.size(); ++f) {
       std::vector<std::vector<unsigned char>> images;
-      for (const std::string& path : args_.fingers[f]) images.push_back(take(loadFingerImage(path, args_.sensorPolarity)));
+      for (const std::string& path : args_.fingers[f])
+        images.push_back(take(loadFingerImage(path, args_.sensorPolarity)));
       auto finger = enroller.enroll({images[0].data(), images[1].data(), images[2].data()}, args_.level);
-      if (!finger) fail(Failure(finger.failure().problem, "finger " + std::to_string(f + 1) + ", " + finger.failure().detail));
+      if (!finger)
+        fail(Failure(finger.failure().problem, "finger " + std::to_string(f + 1) + ", " + finger.failure().detail));
       store::TemplateRecords enrolled = known;
       if (const auto own = makeRecords("-", out)) enrolled.append(*own);
       if (findEnrolledFinger(search, *finger, enrolled))
@@ -244,7 +246,8 @@ class Session {
     expectNoFingers("export");
     const UnlockedAccount account = unlock(args_.words[1]);
     const int count = take(exportCsvFile(account, args_.words[2]));
-    out_ << count << " site(s) written to " << args_.words[2] << ". The file is not encrypted: delete it once it has served.\n";
+    out_ << count << " site(s) written to " << args_.words[2]
+         << ". The file is not encrypted: delete it once it has served.\n";
     return kExitOk;
   }
 
@@ -294,8 +297,8 @@ class Session {
     if (!values) return std::nullopt;
     const auto header = readDataFileHeader(values->dataFile);
     if (!header) return std::nullopt;
-    const auto key = store::keys::unwrapByFingerprint(records, index, values->key2.data(), values->key2.size(),
-                                                      *header, programKey_);
+    const auto key = store::keys::unwrapByFingerprint(records, index, values->key2.data(), values->key2.size(), *header,
+                                                      programKey_);
     if (!key) return std::nullopt;
     return values->id;
   }
@@ -347,9 +350,9 @@ int run(const std::vector<std::string>& arguments, PasswordInput& passwords, std
     Session session(args, passwords, out, err);
     using Command = int (Session::*)();
     static const std::map<std::string, Command> commands{
-        {"new", &Session::newUser},     {"passwd", &Session::passwd},       {"enroll", &Session::enroll},
-        {"delete", &Session::remove},   {"backup", &Session::backup},       {"restore", &Session::restore},
-        {"import", &Session::import},   {"export", &Session::exportSites},  {"list", &Session::list},
+        {"new", &Session::newUser},         {"passwd", &Session::passwd},      {"enroll", &Session::enroll},
+        {"delete", &Session::remove},       {"backup", &Session::backup},      {"restore", &Session::restore},
+        {"import", &Session::import},       {"export", &Session::exportSites}, {"list", &Session::list},
         {"check", &Session::checkPassword}, {"identify", &Session::identify}};
     const auto command = commands.find(args.words[0]);
     if (command == commands.end()) usageError("unknown command " + args.words[0]);

@@ -23,8 +23,9 @@ bool takeImpressions(bio::TNimbraUtil& util, tagENROLL& finger, int number, std:
     bool accepted = false;
     int lastCode = 0;
     int error = 0;
-    out << "Finger " << number << ": " << (slot == 1 ? "lay it on the sensor" : "lift it and lay it again, a little moved")
-        << " (" << slot << "/3)" << std::endl;
+    out << "Finger " << number << ": "
+        << (slot == 1 ? "lay it on the sensor" : "lift it and lay it again, a little moved") << " (" << slot << "/3)"
+        << std::endl;
     auto done = [&](int) {
       accepted = true;
       loop.quit();
@@ -52,7 +53,7 @@ bool takeImpressions(bio::TNimbraUtil& util, tagENROLL& finger, int number, std:
 }  // namespace
 
 Outcome<std::vector<tagENROLL>> enrollAtSensor(int count, int level, const store::TemplateRecords& known,
-                                                std::ostream& out) {
+                                               std::ostream& out) {
   bio::TNimbraMSDK sdk;
   try {
     sdk.LoadNimbraSDK();

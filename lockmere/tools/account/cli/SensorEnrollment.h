@@ -15,6 +15,6 @@ namespace account::cli {
 // enrolled just before, is refused and asked for again. Needs a running
 // QCoreApplication (the utility's callbacks come through the event loop).
 Outcome<std::vector<tagENROLL>> enrollAtSensor(int count, int level, const store::TemplateRecords& known,
-                                                std::ostream& out);
+                                               std::ostream& out);
 
 }  // namespace account::cli

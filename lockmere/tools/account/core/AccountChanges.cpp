@@ -15,10 +15,7 @@
 #include "platform/RegistryTransaction.h"
 
 namespace account {
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 Failure changePassword(AccountRegistry& accounts, const UnlockedAccount& account, std::string_view newPassword,
                        const crypto::SecureBytes& programKey) {
@@ -38,8 +35,8 @@ std::optional<std::string> withRecords(std::string_view file, const store::Templ
   const auto header = store::DataFileHeader::parse(bytes, file.size(), file.size());
   if (!header) return std::nullopt;
   const auto recordSize = header->recordSize();
-  const auto fresh = store::DataFileHeader::make(header->checkBlock(), recordSize,
-                                                 static_cast<std::int32_t>(records.count()));
+  const auto fresh =
+      store::DataFileHeader::make(header->checkBlock(), recordSize, static_cast<std::int32_t>(records.count()));
   std::string out(reinterpret_cast<const char*>(fresh.bytes().data()), fresh.bytes().size());
   for (std::size_t i = 0; i < records.count(); ++i) {
     const auto encrypted =

@@ -20,15 +20,15 @@ std::optional<store::TemplateRecords> makeRecords(std::string_view id, const std
   const auto owner = store::keys::idBytes(id);
   if (!owner) return std::nullopt;
   store::TemplateRecords records;
-  for (const tagENROLL& finger : fingers) records.appendRecord(store::TemplateRecords::makeRecord(*owner, finger).data());
+  for (const tagENROLL& finger : fingers)
+    records.appendRecord(store::TemplateRecords::makeRecord(*owner, finger).data());
   return records;
 }
 
 std::string newDataFilePath(std::string_view id) {
   std::string name;
   for (char c : id)
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_')
-      name += c;
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_') name += c;
   if (name.size() > 24) name.resize(24);
   if (!name.empty()) name += '-';
   unsigned char random[6];
@@ -51,7 +51,8 @@ Outcome<std::string> AccountCreation::create(const NewAccount& account) {
     return Failure(Problem::DataFileNotWritten, "the random generator failed");
 
   const std::string folder = platform::paths::dataDir();
-  if (!platform::paths::makeDirs(folder, 0700)) return Failure(Problem::DataFolderUnusable, folder + ": " + std::strerror(errno));
+  if (!platform::paths::makeDirs(folder, 0700))
+    return Failure(Problem::DataFolderUnusable, folder + ": " + std::strerror(errno));
   std::string path = newDataFilePath(account.id);
   while (::access(path.c_str(), F_OK) == 0) path = newDataFilePath(account.id);
 
@@ -80,9 +81,9 @@ Failure AccountCreation::writeRegistry(const std::string& id, const std::string&
   if (registry.keyExists(userKeyPath(id))) return Failure(Problem::IdExists, id);
   auto key = registry.createKey(userKeyPath(id));
   if (!key) return Failure(Problem::RegistryFailed, key.errorString());
-  for (const platform::RegistryResult& r : {key.value().writeString(kDataFileValue, path),
-                                            key.value().writeBinary(kKey1Value, key1->data(), key1->size()),
-                                            key.value().writeBinary(kKey2Value, key2->data(), key2->size())})
+  for (const platform::RegistryResult& r :
+       {key.value().writeString(kDataFileValue, path), key.value().writeBinary(kKey1Value, key1->data(), key1->size()),
+        key.value().writeBinary(kKey2Value, key2->data(), key2->size())})
     if (!r) return Failure(Problem::RegistryFailed, r.errorString());
   if (auto r = transaction.commit(); !r) return Failure(Problem::RegistryFailed, r.errorString());
   return {};

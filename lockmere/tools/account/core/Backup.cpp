@@ -68,7 +68,6 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-
 Failure damaged(std::string why) { return Failure(Problem::BackupDamaged, std::move(why)); }
 
 }  // namespace
@@ -85,8 +84,8 @@ Outcome<BackupContents> collectBackup(const AccountRegistry& accounts, std::stri
   if (!account) return account.failure();
   BackupContents contents;
   contents.id = account->id;
-  contents.made = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-                      .count();
+  contents.made =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   auto key = accounts.registry().openKey(userKeyPath(account->id));
   if (!key) return Failure(Problem::RegistryFailed, key.errorString());
   auto names = key.value().valueNames();
@@ -164,7 +163,8 @@ Outcome<BackupContents> decodeBackup(std::string_view bytes) {
     v.data.assign(data.begin(), data.end());
     contents.values.push_back(std::move(v));
   }
-  if (!in.u64(fileSize) || !in.bytes(contents.dataFile, fileSize) || !in.atEnd()) return damaged("lengths do not add up");
+  if (!in.u64(fileSize) || !in.bytes(contents.dataFile, fileSize) || !in.atEnd())
+    return damaged("lengths do not add up");
 
   if (!store::keys::idBytes(contents.id)) return damaged("no valid user ID");
   for (const char* name : {kKey1Value, kKey2Value}) {

@@ -56,10 +56,14 @@ Strength passwordStrength(std::string_view password) {
   if (p.empty()) return Strength::Empty;
   bool lower = false, upper = false, digit = false, other = false;
   for (unsigned char c : p) {
-    if (c >= 'a' && c <= 'z') lower = true;
-    else if (c >= 'A' && c <= 'Z') upper = true;
-    else if (c >= '0' && c <= '9') digit = true;
-    else other = true;
+    if (c >= 'a' && c <= 'z')
+      lower = true;
+    else if (c >= 'A' && c <= 'Z')
+      upper = true;
+    else if (c >= '0' && c <= '9')
+      digit = true;
+    else
+      other = true;
   }
   const int kinds = int(lower) + int(upper) + int(digit) + int(other);
   const std::size_t length = characterCount(p);

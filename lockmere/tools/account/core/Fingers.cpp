@@ -41,11 +41,16 @@ ImageEnroller::ImageEnroller() {
 
 std::string slotFillProblem(int code) {
   switch (code) {
-    case -2: return "it is not the same finger as the others";
-    case -10: return "it lies at the same spot as another (the finger was not moved)";
-    case -12: return "its quality is too poor";
-    case -3: return "no features could be found in it";
-    default: return "the library refused it with " + std::to_string(code);
+    case -2:
+      return "it is not the same finger as the others";
+    case -10:
+      return "it lies at the same spot as another (the finger was not moved)";
+    case -12:
+      return "its quality is too poor";
+    case -3:
+      return "no features could be found in it";
+    default:
+      return "the library refused it with " + std::to_string(code);
   }
 }
 

@@ -59,10 +59,14 @@ bool inRecycleBin(std::string_view group) {
 
 const char* formatName(ExportFormat format) {
   switch (format) {
-    case ExportFormat::Chromium: return "Chromium";
-    case ExportFormat::Firefox: return "Firefox";
-    case ExportFormat::Bitwarden: return "Bitwarden";
-    case ExportFormat::KeePassXC: return "KeePassXC";
+    case ExportFormat::Chromium:
+      return "Chromium";
+    case ExportFormat::Firefox:
+      return "Firefox";
+    case ExportFormat::Bitwarden:
+      return "Bitwarden";
+    case ExportFormat::KeePassXC:
+      return "KeePassXC";
   }
   return "";
 }
@@ -96,10 +100,10 @@ Outcome<PasswordExport> readPasswordExport(std::string_view text) {
   for (std::size_t r = 1; r < rows->size(); ++r) {
     const csv::Row& row = (*rows)[r];
     if (row.fields.size() != header.fields.size())
-      return Failure(Problem::CsvMalformed,
-                     std::to_string(row.fields.size()) + " fields where the header has " +
-                         std::to_string(header.fields.size()),
-                     row.line);
+      return Failure(
+          Problem::CsvMalformed,
+          std::to_string(row.fields.size()) + " fields where the header has " + std::to_string(header.fields.size()),
+          row.line);
     ImportedLogin login;
     login.line = row.line;
     login.name = columns.get(row.fields, {"name", "title"});

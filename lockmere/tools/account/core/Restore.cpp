@@ -99,17 +99,21 @@ Outcome<RestoreDone> restoreAccount(AccountRegistry& accounts, const BackupConte
   platform::RegistryTransaction transaction(registry);
   if (!transaction.isActive()) return Failure(Problem::RegistryFailed, transaction.result().errorString());
   if (existing)
-    if (auto r = registry.deleteKey(userKeyPath(*existing)); !r) return Failure(Problem::RegistryFailed, r.errorString());
+    if (auto r = registry.deleteKey(userKeyPath(*existing)); !r)
+      return Failure(Problem::RegistryFailed, r.errorString());
   auto key = registry.createKey(userKeyPath(backup.id));
   if (!key) return Failure(Problem::RegistryFailed, key.errorString());
   for (const BackupValue& v : backup.values)
     if (auto r = writeValue(key.value(), v); !r) return Failure(Problem::RegistryFailed, r.errorString());
-  if (auto r = key.value().writeString(kDataFileValue, path); !r) return Failure(Problem::RegistryFailed, r.errorString());
+  if (auto r = key.value().writeString(kDataFileValue, path); !r)
+    return Failure(Problem::RegistryFailed, r.errorString());
 
   if (!file.commit()) return Failure(Problem::DataFileNotWritten, file.error());
   if (auto r = transaction.commit(); !r) {
-    if (hadFile) platform::AtomicFile::writeFile(path, old, 0600);
-    else ::unlink(path.c_str());
+    if (hadFile)
+      platform::AtomicFile::writeFile(path, old, 0600);
+    else
+      ::unlink(path.c_str());
     crypto::wipe(old);
     return Failure(Problem::RegistryFailed, r.errorString());
   }

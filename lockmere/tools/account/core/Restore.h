@@ -26,7 +26,7 @@ struct RestoreRequest {
 struct RestoreDone {
   std::string id;
   std::string dataFile;
-  bool replaced = false;           // an existing user was replaced
+  bool replaced = false;               // an existing user was replaced
   bool loggedInStoreRestored = false;  // the logged-in user's store changed: the program reloads it
 };
 

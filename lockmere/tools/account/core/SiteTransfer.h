@@ -17,10 +17,10 @@ namespace account {
 
 struct ImportSummary {
   ExportFormat format = ExportFormat::Chromium;
-  std::string folder;        // the folder the sites were filed in
+  std::string folder;  // the folder the sites were filed in
   int added = 0;
-  int alreadyThere = 0;      // same address, ID and password as a stored site
-  int withoutAddress = 0;    // no web address with a host to recognise the page by
+  int alreadyThere = 0;    // same address, ID and password as a stored site
+  int withoutAddress = 0;  // no web address with a host to recognise the page by
   int notLogins = 0;
 };
 

@@ -21,8 +21,8 @@ Outcome<UnlockedAccount> unlockWithPassword(const AccountRegistry& accounts, std
   if (!values) return values.failure();
   auto header = readDataFileHeader(values->dataFile);
   if (!header) return header.failure();
-  auto dataKey = store::keys::unwrapByPassword(values->id, password, values->key1.data(), values->key1.size(),
-                                               *header, programKey);
+  auto dataKey = store::keys::unwrapByPassword(values->id, password, values->key1.data(), values->key1.size(), *header,
+                                               programKey);
   if (!dataKey) return Failure(Problem::WrongPassword);
   return UnlockedAccount{values->id, values->dataFile, std::move(*dataKey), *header};
 }

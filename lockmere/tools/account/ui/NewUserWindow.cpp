@@ -75,7 +75,8 @@ NewUserWindow::NewUserWindow(platform::WindowHandle owner, crypto::SecureBytes p
   connect(id_, &QLineEdit::textChanged, this, &NewUserWindow::checkId);
   connect(ok_, &QPushButton::clicked, this, &NewUserWindow::create);
   connect(cancel, &QPushButton::clicked, this, &QWidget::close);
-  connect(panel_, &EnrollmentPanel::fingersChanged, this, [this, note] { note->setVisible(panel_->fingerCount() == 0); });
+  connect(panel_, &EnrollmentPanel::fingersChanged, this,
+          [this, note] { note->setVisible(panel_->fingerCount() == 0); });
 }
 
 NewUserWindow::~NewUserWindow() { passwords_->clear(); }
@@ -87,8 +88,10 @@ void NewUserWindow::checkId() {
     platform::Registry registry(platform::Registry::CurrentUser);
     if (AccountRegistry(registry).find(id)) problem = Problem::IdExists;
   }
-  if (problem == Problem::None) clearMessage(idProblem_);
-  else showProblem(idProblem_, Failure(problem));
+  if (problem == Problem::None)
+    clearMessage(idProblem_);
+  else
+    showProblem(idProblem_, Failure(problem));
 }
 
 void NewUserWindow::create() {

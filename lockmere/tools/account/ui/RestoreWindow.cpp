@@ -66,8 +66,8 @@ RestoreWindow::RestoreWindow(platform::WindowHandle owner, crypto::SecureBytes p
                                                      : text(Text::ImportIntro).arg(QString::fromStdString(loggedInId_)),
                                  importGroup);
   importIntro->setWordWrap(true);
-  csvFile_ = new FileField(FileField::Open, QStringLiteral("CSV (*.csv);;* (*)"), QStringLiteral("EdtCsvFile"),
-                           importGroup);
+  csvFile_ =
+      new FileField(FileField::Open, QStringLiteral("CSV (*.csv);;* (*)"), QStringLiteral("EdtCsvFile"), importGroup);
   importPassword_ = passwordEdit(importGroup, QStringLiteral("EdtImportPassword"));
   auto* importButton = new QPushButton(text(Text::ImportButton), importGroup);
   importButton->setObjectName(QStringLiteral("BtnImport"));
@@ -80,8 +80,8 @@ RestoreWindow::RestoreWindow(platform::WindowHandle owner, crypto::SecureBytes p
   importLayout->addLayout(importForm);
   importLayout->addWidget(importButton, 0, Qt::AlignRight);
   importLayout->addWidget(importMessage_);
-  for (QWidget* w : {static_cast<QWidget*>(csvFile_), static_cast<QWidget*>(importPassword_),
-                     static_cast<QWidget*>(importButton)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(csvFile_), static_cast<QWidget*>(importPassword_), static_cast<QWidget*>(importButton)})
     w->setEnabled(!loggedInId_.empty());
 
   auto* buttons = new QDialogButtonBox(this);
@@ -121,8 +121,10 @@ void RestoreWindow::readBackup() {
     existing = existingUser(AccountRegistry(registry), *backup_);
   }
   const QString name = existing ? QString::fromStdString(*existing) : QString();
-  if (existing) showMessage(replaceNotice_, text(Text::ReplaceNotice).arg(name), true);
-  else clearMessage(replaceNotice_);
+  if (existing)
+    showMessage(replaceNotice_, text(Text::ReplaceNotice).arg(name), true);
+  else
+    clearMessage(replaceNotice_);
   replacing_ = existing.has_value();
   replace_->setChecked(false);
   currentLabel_->setText(text(Text::CurrentPasswordLabel).arg(name));
@@ -173,10 +175,8 @@ void RestoreWindow::importSites() {
                      .arg(summary->added)
                      .arg(QString::fromStdString(summary->folder), QString::fromLatin1(formatName(summary->format)));
   if (summary->alreadyThere + summary->withoutAddress + summary->notLogins > 0)
-    line += "\n" + text(Text::ImportLeftOut)
-                       .arg(summary->alreadyThere)
-                       .arg(summary->withoutAddress)
-                       .arg(summary->notLogins);
+    line += "\n" +
+            text(Text::ImportLeftOut).arg(summary->alreadyThere).arg(summary->withoutAddress).arg(summary->notLogins);
   if (summary->added > 0) return finishWithReload(line);
   showMessage(importMessage_, line, false);
 }
