@@ -56,8 +56,7 @@ platform::Registry& AccountTest::registry() {
 tagENROLL AccountTest::enrolled(const std::string& finger) {
   const ImageEnroller enroller;
   EXPECT_TRUE(enroller.isLoaded()) << enroller.errorString();
-  const auto a = sensorImage(finger, 1), b = sensorImage(finger, 2), c = sensorImage(finger, 3);
-  auto result = enroller.enroll({a.data(), b.data(), c.data()}, 5);
+  auto result = enroller.enrollFiles({imagePath(finger, 1), imagePath(finger, 2), imagePath(finger, 3)}, false, 5);
   EXPECT_TRUE(result) << describe(result.failure());
   return result ? *result : tagENROLL{};
 }

@@ -121,9 +121,7 @@ int main(int argc, char** argv) {
   account::AccountRegistry accounts(registry);
   account::AccountCreation creation(accounts, programKey);
   const account::ImageEnroller enroller;
-  std::vector<std::vector<unsigned char>> shots;
-  for (int i = 1; i <= 3; ++i) shots.push_back(*account::loadFingerImage(image("105", i), false));
-  const auto finger = enroller.enroll({shots[0].data(), shots[1].data(), shots[2].data()}, 5);
+  const auto finger = enroller.enrollFiles({image("105", 1), image("105", 2), image("105", 3)}, false, 5);
   if (!finger || !creation.create({"한결", "hangyeol pw", {*finger}}) || !creation.create({"Mika", "mika pw", {}})) {
     std::cerr << "cannot create the users\n";
     return 1;

@@ -143,17 +143,16 @@ class Session {
     const bio::RecordSearch search;
     if (!enroller.isLoaded()) fail(Failure(Problem::FingerprintLibraryMissing, enroller.errorString()));
     for (std::size_t f = 0; f < args_.fingers.size(); ++f) {
-      std::vector<std::vector<unsigned char>> images;
-      for (const std::string& path : args_.fingers[f])
-        images.push_back(take(loadFingerImage(path, args_.sensorPolarity)));
-      auto finger = enroller.enroll({images[0].data(), images[1].data(), images[2].data()}, args_.level);
-      if (!finger)
-        fail(Failure(finger.failure().problem, "finger " + std::to_string(f + 1) + ", " + finger.failure().detail));
-      store::TemplateRecords enrolled = known;
-      if (const auto own = makeRecords("-", out)) enrolled.append(*own);
-      if (findEnrolledFinger(search, *finger, enrolled))
+      const auto& files = args_.fingers[f];
+      auto enrolled = enroller.enrollFiles({files[0], files[1], files[2]}, args_.sensorPolarity, args_.level);
+      if (!enrolled && enrolled.failure().problem == Problem::FingerRefused)
+        fail(Failure(Problem::FingerRefused, "finger " + std::to_string(f + 1) + ", " + enrolled.failure().detail));
+      const tagENROLL finger = take(std::move(enrolled));
+      store::TemplateRecords taken = known;
+      if (const auto own = makeRecords("-", out)) taken.append(*own);
+      if (findEnrolledFinger(search, finger, taken))
         fail(Failure(Problem::FingerAlreadyEnrolled, "finger " + std::to_string(f + 1)));
-      out.push_back(*finger);
+      out.push_back(finger);
     }
     return out;
   }

@@ -86,6 +86,17 @@ Outcome<tagENROLL> ImageEnroller::enroll(const std::array<const unsigned char*, 
   return Failure(Problem::FingerRefused, firstRefusal);
 }
 
+Outcome<tagENROLL> ImageEnroller::enrollFiles(const std::array<std::string, 3>& paths, bool sensorPolarity,
+                                              int level) const {
+  std::array<std::vector<unsigned char>, 3> images;
+  for (std::size_t i = 0; i < 3; ++i) {
+    auto image = loadFingerImage(paths[i], sensorPolarity);
+    if (!image) return image.failure();
+    images[i] = std::move(*image);
+  }
+  return enroll({images[0].data(), images[1].data(), images[2].data()}, level);
+}
+
 std::array<tagFDATA, 3> impressionsOf(const tagENROLL& finger) {
   std::array<tagFDATA, 3> out = {finger.slot[0], finger.slot[1], finger.slot[2]};
   for (tagFDATA& record : out) std::memcpy(record.mark, kValidityMark, sizeof record.mark);

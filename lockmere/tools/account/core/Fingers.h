@@ -35,6 +35,8 @@ class ImageEnroller {
   // can decide. Then VD_SetSecurityLevel gives the template the level.
   // FingerRefused (detail: which image and why) when no order is accepted.
   Outcome<tagENROLL> enroll(const std::array<const unsigned char*, 3>& images, int level) const;
+  // The same from three image files (loadFingerImage).
+  Outcome<tagENROLL> enrollFiles(const std::array<std::string, 3>& paths, bool sensorPolarity, int level) const;
 
  private:
   platform::Library library_{"Ridgecore.dll"};
