@@ -270,13 +270,13 @@ class Session {
     if (!search.isLoaded()) fail(Failure(Problem::FingerprintLibraryMissing, search.errorString()));
     bio::RecordSearch::Result why;
     const auto probe = search.extract(image.data(), &why);
-    if (!probe) fail(Failure(Problem::FingerRefused, slotFillProblem(why.error)));
+    if (!probe) fail(Failure(Problem::ImageUnusable, slotFillProblem(why.error)));
     // Everybody's records in the registry's order, as the login window loads them.
     const auto records = store::loadAllTemplateRecords(accounts_.userFiles(), programKey_);
     std::size_t first = 0;
     while (first < records.count()) {
       const auto hit = search.identify(*probe, records.data(), records.count(), first);
-      if (hit.failed()) fail(Failure(Problem::FingerRefused, hit.message));
+      if (hit.failed()) fail(Failure(Problem::FingerprintLibraryMissing, hit.message));
       if (!hit.matched()) break;
       const auto index = static_cast<std::size_t>(hit.index);
       if (const auto owner = unwrapOwner(records, index)) {

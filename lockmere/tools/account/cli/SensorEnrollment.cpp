@@ -36,12 +36,12 @@ bool takeImpressions(bio::TNimbraUtil& util, tagENROLL& finger, int number, std:
       if (code == -2) out << "  That is another finger: lay the first one again." << std::endl;
       if (code == -10) out << "  The finger did not move: lift it and lay it again." << std::endl;
       if (code == -13) {
-        failure = Failure(Problem::FingerRefused, "the sensor went away");
+        failure = Failure(Problem::SensorUnavailable, "the sensor went away");
         loop.quit();
       }
     };
     if (!util.EnrollStart(slot, &finger, preview.data(), done, refused, &error)) {
-      failure = Failure(Problem::FingerRefused, "the sensor cannot be opened: " + util.errorString().toStdString());
+      failure = Failure(Problem::SensorUnavailable, "it cannot be opened: " + util.errorString().toStdString());
       return false;
     }
     loop.exec();
@@ -62,8 +62,8 @@ Outcome<std::vector<tagENROLL>> enrollAtSensor(int count, int level, const store
   }
   bio::TNimbraUtil util;
   util.setNimbraMSDK(&sdk);
-  if (!util.IsInstalledDriver()) return Failure(Problem::FingerRefused, "the sensor's driver is not installed");
-  if (!util.IsConnectedSensor()) return Failure(Problem::FingerRefused, "no sensor is plugged in");
+  if (!util.IsInstalledDriver()) return Failure(Problem::SensorUnavailable, "its driver is not installed");
+  if (!util.IsConnectedSensor()) return Failure(Problem::SensorUnavailable, "none is plugged in");
   const bio::RecordSearch search;
   std::vector<tagENROLL> fingers;
   while (static_cast<int>(fingers.size()) < count) {

@@ -81,6 +81,10 @@ const char* sentence(Problem problem) {
       return "this finger is enrolled already";
     case Problem::FingerprintLibraryMissing:
       return "the fingerprint library cannot be used";
+    case Problem::SensorUnavailable:
+      return "the fingerprint sensor cannot be used";
+    case Problem::ImageUnusable:
+      return "no fingerprint can be taken from the image";
   }
   return "unknown problem";
 }

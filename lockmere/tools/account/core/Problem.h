@@ -57,7 +57,10 @@ enum class Problem {
   FingerRefused,
   FingerAlreadyEnrolled,
   FingerprintLibraryMissing,
+  SensorUnavailable,
+  ImageUnusable,
 };
+inline constexpr Problem kLastProblem = Problem::ImageUnusable;
 
 struct Failure {
   Problem problem = Problem::None;

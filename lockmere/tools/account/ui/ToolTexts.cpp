@@ -159,6 +159,8 @@ constexpr ProblemPair kProblems[] = {
     {Problem::FingerRefused, {"지문을 등록할 수 없습니다.", "指紋を登録できません。"}},
     {Problem::FingerAlreadyEnrolled, {"이미 등록된 손가락입니다.", "この指はすでに登録されています。"}},
     {Problem::FingerprintLibraryMissing, {"지문 라이브러리를 불러올 수 없습니다.", "指紋ライブラリを読み込めません。"}},
+    {Problem::SensorUnavailable, {"지문인식기를 쓸 수 없습니다.", "指紋センサーを使用できません。"}},
+    {Problem::ImageUnusable, {"이미지에서 지문을 읽을 수 없습니다.", "画像から指紋を読み取れません。"}},
 };
 // clang-format on
 
