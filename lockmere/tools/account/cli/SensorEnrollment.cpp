@@ -80,7 +80,7 @@ Outcome<std::vector<tagENROLL>> enrollAtSensor(int count, int level, const store
       continue;
     }
     fingers.push_back(finger);
-    explicit_bzero(&finger, sizeof finger);
+    wipe(finger);
   }
   return fingers;
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "lockmere/bio/NimbraExports.h"
+#include "lockmere/crypto/SecureBytes.h"
 
 namespace account {
 namespace {
@@ -97,6 +98,10 @@ Outcome<tagENROLL> ImageEnroller::enrollFiles(const std::array<std::string, 3>& 
   return enroll({images[0].data(), images[1].data(), images[2].data()}, level);
 }
 
+void wipe(std::vector<tagENROLL>& fingers) { crypto::wipe(fingers.data(), fingers.size() * sizeof(tagENROLL)); }
+
+void wipe(tagENROLL& finger) { crypto::wipe(&finger, sizeof finger); }
+
 std::array<tagFDATA, 3> impressionsOf(const tagENROLL& finger) {
   std::array<tagFDATA, 3> out = {finger.slot[0], finger.slot[1], finger.slot[2]};
   for (tagFDATA& record : out) std::memcpy(record.mark, kValidityMark, sizeof record.mark);
@@ -116,7 +121,7 @@ std::optional<std::size_t> findEnrolledFinger(const bio::RecordSearch& search, c
       break;
     }
   }
-  explicit_bzero(impressions.data(), sizeof impressions);
+  crypto::wipe(impressions.data(), sizeof impressions);
   return found;
 }
 

@@ -54,6 +54,10 @@ std::array<tagFDATA, 3> impressionsOf(const tagENROLL& finger);
 std::optional<std::size_t> findEnrolledFinger(const bio::RecordSearch& search, const tagENROLL& finger,
                                               const store::TemplateRecords& records);
 
+// Templates are the user's biometrics: wiped before they are freed.
+void wipe(std::vector<tagENROLL>& fingers);
+void wipe(tagENROLL& finger);
+
 // What a library code of a slot fill means, in English.
 std::string slotFillProblem(int code);
 

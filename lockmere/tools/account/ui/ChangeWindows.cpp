@@ -10,6 +10,7 @@
 #include "lockmere/bio/EnrollmentLevel.h"
 #include "lockmere/store/DataFile.h"
 #include "lockmere/tools/account/core/AccountChanges.h"
+#include "lockmere/tools/account/core/Fingers.h"
 #include "lockmere/tools/account/ui/EnrollmentPanel.h"
 #include "lockmere/tools/account/ui/PasswordFields.h"
 #include "lockmere/tools/account/ui/ToolTexts.h"
@@ -107,7 +108,7 @@ void FingerprintChangeWindow::change() {
   AccountRegistry accounts(registry);
   auto fingers = panel_->fingers(bio::kProgramEnrollmentLevel);
   const Failure failed = replaceFingerprints(accounts, account_, fingers, programKey_);
-  explicit_bzero(fingers.data(), fingers.size() * sizeof(tagENROLL));
+  wipe(fingers);
   if (failed) return showProblem(message_, failed);
   setCloseResult(platform::msg::kToolFingerprintsChanged);
   close();

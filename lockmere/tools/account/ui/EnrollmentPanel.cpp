@@ -83,8 +83,8 @@ EnrollmentPanel::EnrollmentPanel(QWidget* parent)
 
 EnrollmentPanel::~EnrollmentPanel() {
   util_.reset();  // stops the enroll thread before the template it fills goes
-  explicit_bzero(&current_, sizeof current_);
-  explicit_bzero(fingers_.data(), fingers_.size() * sizeof(tagENROLL));
+  wipe(current_);
+  wipe(fingers_);
 }
 
 void EnrollmentPanel::setEnrolledElsewhere(store::TemplateRecords records) { elsewhere_ = std::move(records); }
@@ -234,7 +234,7 @@ void EnrollmentPanel::finishFinger() {
     setStatus(text(Text::EnrollDone).arg(fingers_.size()));
     emit fingersChanged();
   }
-  explicit_bzero(&current_, sizeof current_);
+  wipe(current_);
   refreshButtons();
   emit progressChanged();
 }
@@ -242,7 +242,7 @@ void EnrollmentPanel::finishFinger() {
 void EnrollmentPanel::removeSelected() {
   const int row = list_->currentRow();
   if (row < 0 || row >= fingerCount()) return;
-  explicit_bzero(&fingers_[std::size_t(row)], sizeof(tagENROLL));
+  wipe(fingers_[std::size_t(row)]);
   fingers_.erase(fingers_.begin() + row);
   delete list_->takeItem(row);
   for (int i = 0; i < list_->count(); ++i) list_->item(i)->setText(text(Text::FingerItem).arg(i + 1));
@@ -254,7 +254,7 @@ void EnrollmentPanel::stopEnrolling() {
   if (!enrolling_) return;
   util_->EnrollStop();
   enrolling_ = false;
-  explicit_bzero(&current_, sizeof current_);
+  wipe(current_);
   setStatus(text(Text::EnrollStopped));
   refreshButtons();
   emit progressChanged();

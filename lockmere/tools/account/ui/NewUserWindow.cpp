@@ -13,6 +13,7 @@
 #include "lockmere/store/DataFile.h"
 #include "lockmere/tools/account/core/AccountCreation.h"
 #include "lockmere/tools/account/core/Credentials.h"
+#include "lockmere/tools/account/core/Fingers.h"
 #include "lockmere/tools/account/ui/EnrollmentPanel.h"
 #include "lockmere/tools/account/ui/PasswordFields.h"
 #include "platform/Registry.h"
@@ -116,7 +117,7 @@ void NewUserWindow::create() {
   AccountCreation creation(accounts, programKey_);
   const auto created = creation.create(account);
   crypto::wipe(account.password);
-  explicit_bzero(account.fingers.data(), account.fingers.size() * sizeof(tagENROLL));
+  wipe(account.fingers);
   if (!created) {
     showProblem(message_, created.failure());
     return;
