@@ -3,6 +3,8 @@
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 
+#include <cstdio>
+
 #include "lockmere/crypto/Hash.h"
 #include "lockmere/store/AccountToolBlocks.h"
 #include "lockmere/store/AutoLoginBlock.h"
@@ -48,6 +50,19 @@ TEST(KeyBlocks, Key1WithAWrongDataKeyFailsTheCheckBlock) {
   EXPECT_TRUE(keys::verifyDataKey(u.id, u.dataKey, u.header()));
   EXPECT_FALSE(keys::verifyDataKey(u.id, other, u.header()));
   EXPECT_FALSE(keys::verifyDataKey("", u.dataKey, u.header()));
+}
+
+TEST(KeyBlocks, OpenKey1NeedsTheIdAndPasswordButNoDataFile) {
+  TestUser u("opener", "its password", 0);
+  const auto dataKey = keys::openKey1("opener", " its password", u.key1.data(), u.key1.size(), u.programKey);
+  ASSERT_TRUE(dataKey);
+  EXPECT_EQ(*dataKey, u.dataKey);
+  EXPECT_FALSE(keys::openKey1("opener", "its passwort", u.key1.data(), u.key1.size(), u.programKey));
+  EXPECT_FALSE(keys::openKey1("OPENER", "its password", u.key1.data(), u.key1.size(), u.programKey));
+  EXPECT_FALSE(keys::openKey1("opener", "its password", u.key1.data(), 111, u.programKey));
+  // What unwrapByPassword adds: the data file's check block.
+  std::remove(u.path.c_str());
+  EXPECT_TRUE(keys::openKey1("opener", "its password", u.key1.data(), u.key1.size(), u.programKey));
 }
 
 TEST(KeyBlocks, FingerprintUnwrapGroupsRecordsByWholeOwnerField) {
