@@ -48,10 +48,9 @@ void SiteRegistration::openForm(int siteId, bool addMode, platform::WindowHandle
   form_ = new TAddSiteForm(host_, siteId, addMode, browserWindow, host_.mainWindow());
   form_->setWindowModality(Qt::ApplicationModal);
   TAddSiteForm* form = form_;
-  connect(form, &QDialog::finished, this, [this, form](int result) {
+  connect(form, &QDialog::finished, this, [this, form] {
     if (form_ == form) form_.clear();
     form->deleteLater();
-    emit formClosed(result == QDialog::Accepted);
   });
   form_->show();
 }

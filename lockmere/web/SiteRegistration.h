@@ -56,10 +56,6 @@ class SiteRegistration : public QObject, private SiteFormWindow {
   void raiseForm() override;
   void closeForm() override;
 
- signals:
-  // A site form closed (accepted: saved).
-  void formClosed(bool accepted);
-
  private:
   void openForm(int siteId, bool addMode, platform::WindowHandle browserWindow);
 

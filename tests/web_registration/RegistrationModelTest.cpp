@@ -1,6 +1,6 @@
 // The registration's rules without windows or a browser: keyword suggestions,
 // stored keywords, registered addresses, the notification's text, which extra
-// fields the form offers and what a save makes of the form's values.
+// fields the form offers, where a new site goes and the folder list.
 #include <gtest/gtest.h>
 
 #include "lockmere/store/CategoryModel.h"
@@ -31,12 +31,6 @@ store::TExtraItems& extra(store::TRegSiteCollItem& s, const std::string& name, c
   e.Name = name;
   e.Type_ = type;
   return e;
-}
-
-void option(store::TExtraItems& e, const std::string& value, const std::string& text) {
-  store::TSiteOptions& o = e.Options.add();
-  o.Value = value;
-  o.Text = text;
 }
 
 }  // namespace
@@ -139,83 +133,8 @@ TEST(SiteFormModel, NewSitesGoBeforeTheFirstKeywordAtLeastAsLong) {
 
   store::TRegSiteList empty;
   EXPECT_EQ(web::SaveNewSite(empty.RegSites(), nullptr, values).Keyword, "AB");
-}
-
-TEST(SiteFormModel, ANewSiteTakesTheCapturedFieldsAndTheFormsValues) {
-  store::TRegSiteCollItem captured;
-  captured.FrameName = "main";
-  captured.ID_FormName = "login";
-  captured.ID_Name = "userid";
-  captured.PW_FormName = "login";
-  captured.PW_Name = "passwd";
-  store::TExtraItems& domain = extra(captured, "domain", "SELECT-ONE");
-  option(domain, "a", "a.example");
-  option(domain, "b", "b.example");
-  extra(captured, "otp", "TEXT");
-  extra(captured, "otp", "HIDDEN");  // the same name: the same edit
-  extra(captured, "pin", "TEXT");    // no edit shown for it
-
-  web::SiteFormValues values;
-  values.url = "https://a.example/login";
-  values.name = "A";
-  values.keyword = "a.example";
-  values.idValue = "kim";
-  values.pwValue = "secret";
-  values.description = "memo";
-  values.cateId = 7;
-  values.loginType = store::kLoginWithFingerprint;
-  values.extraEdits = {{"otp", "123456"}};
-  values.domainText = "b.example";
-
-  store::TRegSiteList sites;
-  const store::TRegSiteCollItem& s = web::SaveNewSite(sites.RegSites(), &captured, values);
-  EXPECT_EQ(s.URL, values.url);
-  EXPECT_EQ(s.Keyword, "A.EXAMPLE");
-  EXPECT_EQ(s.CateID, 7);
-  EXPECT_EQ(s.LoginType, store::kLoginWithFingerprint);
-  EXPECT_EQ(s.ID_Value, "kim");
-  EXPECT_EQ(s.PW_Value, "secret");
-  EXPECT_EQ(s.Description, "memo");
-  EXPECT_EQ(s.FrameName, "main");
-  EXPECT_EQ(s.ID_Name, "userid");
-  EXPECT_EQ(s.PW_Name, "passwd");
-  EXPECT_EQ(s.ID_FormName, "login");
-  ASSERT_EQ(s.ExtraItems.count(), 4);
-  EXPECT_EQ(s.ExtraItems.at(0).Value, "b.example");
-  ASSERT_EQ(s.ExtraItems.at(0).Options.count(), 2);
-  EXPECT_EQ(s.ExtraItems.at(0).Options.at(1).Value, "b");
-  EXPECT_EQ(s.ExtraItems.at(0).Options.at(1).Text, "b.example");
-  EXPECT_EQ(s.ExtraItems.at(1).Value, "123456");
-  EXPECT_EQ(s.ExtraItems.at(2).Value, "123456");
-  EXPECT_EQ(s.ExtraItems.at(3).Value, "");
-  EXPECT_EQ(s.ExtraItems.at(3).FormName, "login");
-
-  // A script site keeps no keyword.
-  values.loginType = store::kLoginByScript;
-  EXPECT_EQ(web::SaveNewSite(sites.RegSites(), nullptr, values).Keyword, "");
-}
-
-TEST(SiteFormModel, AnEditedSiteKeepsItsFieldsAndTakesTheValues) {
-  store::TRegSiteCollItem s;
-  s.Keyword = "OLD";
-  s.ID_Name = "userid";
-  extra(s, "otp", "TEXT").Value = "old";
-  extra(s, "list", "SELECT-ONE").Value = "x";
-  web::SiteFormValues values;
-  values.keyword = "new.example";
-  values.loginType = store::kLoginManual;
-  values.extraEdits = {{"otp", "new"}};
-  values.domainText = "y";
-  web::SaveEditedSite(s, values);
-  EXPECT_EQ(s.Keyword, "NEW.EXAMPLE");
-  EXPECT_EQ(s.ID_Name, "userid");
-  EXPECT_EQ(s.LoginType, store::kLoginManual);
-  EXPECT_EQ(s.ExtraItems.at(0).Value, "new");
-  EXPECT_EQ(s.ExtraItems.at(1).Value, "y");
-  values.loginType = store::kLoginByScript;  // the keyword stays as it was
-  values.keyword = "";
-  web::SaveEditedSite(s, values);
-  EXPECT_EQ(s.Keyword, "NEW.EXAMPLE");
+  values.loginType = store::kLoginByScript;  // a script site is never matched: no keyword
+  EXPECT_EQ(web::SaveNewSite(empty.RegSites(), nullptr, values).Keyword, "");
 }
 
 TEST(SiteFormModel, FoldersInDisplayOrderIndentedByDepth) {
