@@ -6,6 +6,9 @@ namespace web {
 // The product's web page, opened by the help menu.
 inline constexpr char kProductPageUrl[] = "https://www.lockmere.example/";
 
+// The maker's shop, opened by a click on the main window's advertisement strip.
+inline constexpr char kShopPageUrl[] = "https://shop.lockmere.example/";
+
 // The one outside site that takes logins only through its encryption module:
 // a script site whose address contains this domain (compared upper-case) posts
 // through the protected login instead of plainly. The .example name is reserved
