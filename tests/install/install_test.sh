@@ -79,6 +79,19 @@ err=$("$bin/lockmere-send" --socket "$work/nobody.bus" 0x806 0 0 2>&1) || rc=$?
 out=$("$bin/ridgeport-sim" --help) || fail "ridgeport-sim --help failed"
 grep -q '^usage: ridgeport-sim' <<<"$out" || fail "ridgeport-sim --help printed: $out"
 
+# The installed program starts and stays up (it ends at once when a library it
+# needs does not resolve). Its status block gets a name of this test; the
+# program is killed, so it leaves no logout behind to wait for.
+shm=/lockmere-install-test-$$
+LOCKMERE_SHM_NAME=$shm QT_QPA_PLATFORM=offscreen DBUS_SESSION_BUS_ADDRESS=disabled: \
+  "$bin/lockmere" >"$work/lockmere.log" 2>&1 &
+app=$!
+sleep 2
+kill -0 "$app" 2>/dev/null || { cat "$work/lockmere.log" >&2; fail "the installed lockmere ended at start"; }
+kill -KILL "$app"
+wait "$app" 2>/dev/null || true
+rm -f "/dev/shm$shm.$(id -u)"
+
 # The installed simulator serves and registers its driver in the machine store,
 # as scripts/run.sh has it do from the build tree.
 "$bin/ridgeport-sim" driver-status | grep -q '^not installed' || fail "a fresh machine store has the driver"
