@@ -27,6 +27,7 @@ dest=$work/dest
 # Nothing may help the loader: the installed tree must find its own libraries.
 unset LD_LIBRARY_PATH LOCKMERE_LIB_DIR
 # The installed programs keep their files (the machine store too) in here.
+unset LOCKMERE_MACHINE_DIR LOCKMERE_DEVICE_DIR LOCKMERE_BUS_SOCKET LOCKMERE_SHM_NAME
 export LOCKMERE_HOME=$work/home
 mkdir -m 700 "$LOCKMERE_HOME"
 
