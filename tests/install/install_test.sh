@@ -22,7 +22,14 @@ for tool in readelf desktop-file-validate appstreamcli; do
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lockmere-install.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+app="" sim=""
+cleanup() {
+  [ -z "$app" ] || kill -KILL "$app" 2>/dev/null || true
+  [ -z "$sim" ] || kill "$sim" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 dest=$work/dest
 # Nothing may help the loader: the installed tree must find its own libraries.
 unset LD_LIBRARY_PATH LOCKMERE_LIB_DIR
@@ -91,11 +98,13 @@ sleep 2
 kill -0 "$app" 2>/dev/null || { cat "$work/lockmere.log" >&2; fail "the installed lockmere ended at start"; }
 kill -KILL "$app"
 wait "$app" 2>/dev/null || true
+app=""
 rm -f "/dev/shm$shm.$(id -u)"
 
 # The installed simulator serves and registers its driver in the machine store,
 # as scripts/run.sh has it do from the build tree.
-"$bin/ridgeport-sim" driver-status | grep -q '^not installed' || fail "a fresh machine store has the driver"
+status=$("$bin/ridgeport-sim" driver-status)
+[[ "$status" == "not installed"* ]] || fail "a fresh machine store has the driver: $status"
 "$bin/ridgeport-sim" serve >"$work/sim.log" 2>&1 &
 sim=$!
 for _ in $(seq 100); do
@@ -104,9 +113,10 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 status=$("$bin/ridgeport-sim" driver-status)
-"$bin/ridgeport-sim" stop >/dev/null
+"$bin/ridgeport-sim" stop >/dev/null || fail "ridgeport-sim stop failed"
 wait "$sim" || { cat "$work/sim.log" >&2; fail "ridgeport-sim serve ended with an error"; }
-grep -q '^installed' <<<"$status" || fail "ridgeport-sim serve did not register its driver: $status"
+sim=""
+[[ "$status" == "installed"* ]] || fail "ridgeport-sim serve did not register its driver: $status"
 
 # The library search as the installed program runs it (the fingerprint libraries
 # through the bio binding): every library from the installed library folder,
