@@ -50,6 +50,14 @@ std::optional<crypto::SecureBytes> unwrapByPassword(std::string_view userId, std
                                                     const DataFileHeader& header,
                                                     const crypto::SecureBytes& programKey);
 
+// Key1 -> data key without the check against the data file: what the
+// confirmation window asks (the ID inside Key1 must be the user's), and what a
+// tool asks of an account whose data file may be gone. Nullopt when the
+// password does not open Key1.
+std::optional<crypto::SecureBytes> openKey1(std::string_view userId, std::string_view password,
+                                            const unsigned char* key1, std::size_t key1Size,
+                                            const crypto::SecureBytes& programKey);
+
 // The owner of record index in the all-users array (bytes 0-49 trimmed): whose
 // Key2 and data file the caller fetches for unwrapByFingerprint.
 std::optional<std::string> fingerprintOwner(const TemplateRecords& allUsers, std::size_t index);
