@@ -5,11 +5,12 @@
 # the simulated sensor registers its driver, and the desktop files are valid and
 # where the desktop looks for them.
 #
-# install_test.sh CMAKE BUILD_DIR BINDIR PKGLIBDIR DATADIR APPSTREAM_ID PROGRAMS LIBRARIES
+# install_test.sh CMAKE BUILD_DIR BINDIR PKGLIBDIR DATADIR APPSTREAM_ID PROGRAMS LIBRARIES FINGERPRINTS
 #   BINDIR, PKGLIBDIR, DATADIR: the configured absolute folders;
-#   PROGRAMS, LIBRARIES: ;-separated ("lockmere;lockmere-send", "Ridgecore.dll;...")
+#   PROGRAMS, LIBRARIES: ;-separated ("lockmere;lockmere-send", "Ridgecore.dll;...");
+#   FINGERPRINTS: the sample fingerprint images (for lockmere-account)
 set -euo pipefail
-cmake=$1 build=$2 bindir=$3 pkglibdir=$4 datadir=$5 appid=$6
+cmake=$1 build=$2 bindir=$3 pkglibdir=$4 datadir=$5 appid=$6 fingerprints=$9
 IFS=';' read -r -a programs <<<"$7"
 IFS=';' read -r -a libraries <<<"$8"
 
@@ -138,6 +139,18 @@ for library in "${libraries[@]}"; do
   [ "$dest$(value installed-folder)/$(basename "$path")" -ef "$path" ] ||
     fail "$library is not in the installed folder $(value installed-folder) once in place"
 done
+
+# The installed account tool makes a user from three impressions of a finger
+# and knows the finger again by a fourth: it loads the fingerprint libraries by
+# file name from where it is installed.
+if [[ " ${programs[*]} " == *" lockmere-account "* ]]; then
+  images=$fingerprints/fvc2002_db1_b
+  [ -f "$images/104_1.pgm" ] || fail "no sample fingerprints in $images"
+  out=$(printf 'pw\n' | "$bin/lockmere-account" new Ina --finger "$images/104_1.pgm,$images/104_2.pgm,$images/104_3.pgm" 2>&1) ||
+    fail "lockmere-account new: $out"
+  out=$("$bin/lockmere-account" identify "$images/104_6.pgm" 2>&1) || fail "lockmere-account identify: $out"
+  [ "$out" = Ina ] || fail "lockmere-account identify printed: $out"
+fi
 
 # The menu entry: valid, and what it names is installed.
 desktop=$share/applications/lockmere.desktop
