@@ -56,10 +56,23 @@ std::string Library::executableDir() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+std::string Library::installedLibraryDir() {
+#ifdef LOCKMERE_INSTALLED_LIBRARY_DIR
+  // Only an absolute folder: a relative one would be looked up from wherever
+  // the program was started.
+  std::string dir = LOCKMERE_INSTALLED_LIBRARY_DIR;
+  if (!dir.empty() && dir.front() == '/') return dir;
+#endif
+  return {};
+}
+
 std::vector<std::string> Library::searchFolders() {
   if (const char* dir = std::getenv("LOCKMERE_LIB_DIR"); dir && *dir) return {dir};
   std::vector<std::string> folders;
-  if (std::string exe = executableDir(); !exe.empty()) folders.push_back(exe);
+  const std::string exe = executableDir();
+  if (!exe.empty()) folders.push_back(exe);
+  if (std::string installed = installedLibraryDir(); !installed.empty() && installed != exe)
+    folders.push_back(std::move(installed));
   folders.emplace_back();
   return folders;
 }

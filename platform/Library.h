@@ -11,7 +11,8 @@ namespace platform {
 //
 // Search order: only $LOCKMERE_LIB_DIR when it is set (tests use it to make a
 // library missing); otherwise the folder of the running executable, then the
-// system's search (LD_LIBRARY_PATH, the cache, /usr/lib ...). A copy already loaded
+// installed library folder the build was configured for, then the system's
+// search (LD_LIBRARY_PATH, the caller's RUNPATH, the cache, /usr/lib ...). A copy already loaded
 // in the process from one of those places is reused. Each successful load() counts
 // as one reference and unload() gives exactly that one back, so several owners may
 // hold the same library and close it in any order.
@@ -30,6 +31,9 @@ class Library {
   static std::vector<std::string> searchFolders();
   // The folder of the running program.
   static std::string executableDir();
+  // The library folder of an installed copy, fixed when the build is configured
+  // (<libdir>/lockmere below CMAKE_INSTALL_PREFIX); empty when the build names none.
+  static std::string installedLibraryDir();
 
   Library() = default;
   explicit Library(std::string name);

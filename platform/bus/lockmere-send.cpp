@@ -2,6 +2,7 @@
 // programs do) and prints the handler's result.
 //
 //   lockmere-send [--post] [--timeout SECONDS] [--socket PATH] MSG WPARAM LPARAM
+//   lockmere-send --help
 //
 // Numbers are decimal or 0x hexadecimal and may be negative. Without --timeout a
 // send gives up after 30 s, a post after 10 s. Exit status: 0 when the message was
@@ -19,12 +20,23 @@ namespace {
 constexpr int kDefaultSendTimeoutMs = 30000;
 constexpr int kDefaultPostTimeoutMs = 10000;
 
+constexpr const char* kUsage =
+    "usage: lockmere-send [--post] [--timeout SECONDS] [--socket PATH] MSG WPARAM LPARAM\n"
+    "       --timeout: how long to wait for the answer (default 30 s, 10 s with --post)\n";
+
 int usage(const QString& problem) {
-  QTextStream err(stderr);
-  err << "lockmere-send: " << problem << "\n"
-      << "usage: lockmere-send [--post] [--timeout SECONDS] [--socket PATH] MSG WPARAM LPARAM\n"
-      << "       --timeout: how long to wait for the answer (default 30 s, 10 s with --post)\n";
+  QTextStream(stderr) << "lockmere-send: " << problem << "\n" << kUsage;
   return 2;
+}
+
+int help() {
+  std::printf(
+      "Sends one window message to the running Lockmere and prints the handler's result\n"
+      "(with --post: 1 once the message is queued).\n\n%s\n"
+      "Numbers are decimal or 0x hexadecimal and may be negative. --socket: the program's\n"
+      "socket, when not the default one. Exit status: 0 handled, 1 not delivered, 2 usage error.\n",
+      kUsage);
+  return 0;
 }
 
 }  // namespace
@@ -39,7 +51,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     // Options come first; "-1" and friends are numbers, not options.
-    if (numbers.isEmpty() && a == "--post") {
+    if (numbers.isEmpty() && (a == "--help" || a == "-h")) {
+      return help();
+    } else if (numbers.isEmpty() && a == "--post") {
       post = true;
     } else if (numbers.isEmpty() && (a == "--timeout" || a == "--socket")) {
       if (i + 1 >= args.size()) return usage(a + " needs a value");

@@ -38,12 +38,18 @@ TEST(Library, FileNamesFollowThePlatform) {
   EXPECT_EQ(Library("Caskle.dll").fileName(), "libCaskle.so");
 }
 
-TEST(Library, SearchesTheExecutablesFolderThenTheSystem) {
+TEST(Library, SearchesTheExecutablesFolderThenTheInstalledFolderThenTheSystem) {
   ::unsetenv("LOCKMERE_LIB_DIR");
+  // Where the installed libraries live (tests/install checks that the install
+  // puts them there).
+  const std::string installed = Library::installedLibraryDir();
+  ASSERT_FALSE(installed.empty());
+  EXPECT_EQ(installed.front(), '/');
   auto folders = Library::searchFolders();
-  ASSERT_EQ(folders.size(), 2u);
+  ASSERT_EQ(folders.size(), 3u);
   EXPECT_EQ(folders[0], testenv::binDir());
-  EXPECT_EQ(folders[1], "");
+  EXPECT_EQ(folders[1], installed);
+  EXPECT_EQ(folders[2], "");
 
   Library probe("LmPlatformProbe.dll");
   ASSERT_TRUE(probe.load()) << probe.errorString();

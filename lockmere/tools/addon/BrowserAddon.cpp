@@ -26,10 +26,10 @@ BrowserAddon::BrowserAddon(cdp::Browser& browser, std::string extensionDir, std:
 }
 
 std::string BrowserAddon::defaultExtensionDir() {
-  const QString here = QCoreApplication::applicationDirPath();
-  for (const QString& dir : {here + "/addon", here + "/../share/lockmere/addon"})
-    if (QFileInfo::exists(dir + "/manifest.json")) return QDir(dir).canonicalPath().toStdString();
-  return (here + "/addon").toStdString();
+  // Installed beside the program too (lib/lockmere/addon), never above it.
+  const QString dir = QCoreApplication::applicationDirPath() + "/addon";
+  if (QFileInfo::exists(dir + "/manifest.json")) return QDir(dir).canonicalPath().toStdString();
+  return dir.toStdString();
 }
 
 void BrowserAddon::pageLoaded(quint32 window) {

@@ -33,7 +33,7 @@ class BrowserAddon : public QObject {
   explicit BrowserAddon(cdp::Browser& browser, std::string extensionDir = defaultExtensionDir(),
                         std::string statusBlockName = platform::StatusBlock::defaultName(), QObject* parent = nullptr);
 
-  // The extension's folder beside the program ("addon"), or where it is installed.
+  // The extension's folder beside the program ("addon"), in the build tree and installed.
   static std::string defaultExtensionDir();
 
  private:

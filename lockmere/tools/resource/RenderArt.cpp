@@ -3,7 +3,7 @@
 // Build-time tool: renders the SVG sources of art/ into the pictures and icons of
 // libResource.so and writes them as a C++ table (GENERATED_CPP). OUT_DIR gets the
 // same pictures as files to look at, and the program's icon in the hicolor
-// layout for installation.
+// layout for installation (sized PNGs and the scalable SVG).
 #include <QBuffer>
 #include <QByteArray>
 #include <QDir>
@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QSvgRenderer>
 #include <QtEndian>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -51,6 +52,28 @@ QByteArray svgSource(const QString& file, Variant variant) {
     svg.replace(hidden, QByteArray(hidden) + " display=\"none\"");
   }
   for (const Swap& s : swapsFor(variant)) svg.replace(s.from, s.to);
+  return svg;
+}
+
+// The source as a file of its own: the hidden shackle left out rather than
+// hidden, for renderers that ignore display="none", and the notes about the
+// build dropped with it.
+QByteArray standaloneSvg(const QString& file, Variant variant) {
+  QByteArray svg = svgSource(file, variant);
+  for (qsizetype at = svg.indexOf("<!--"); at >= 0; at = svg.indexOf("<!--")) {
+    const qsizetype end = svg.indexOf("-->", at);
+    if (end < 0) qFatal("unterminated comment in %s", qPrintable(file));
+    const qsizetype lineStart = std::max<qsizetype>(0, svg.lastIndexOf('\n', at));
+    svg.remove(lineStart, end + 3 - lineStart);
+  }
+  const QByteArray hidden = " display=\"none\"";
+  for (qsizetype at = svg.indexOf(hidden); at >= 0; at = svg.indexOf(hidden)) {
+    const qsizetype start = svg.lastIndexOf("<g ", at);
+    const qsizetype end = svg.indexOf("</g>", at);
+    if (start < 0 || end < 0) qFatal("unexpected hidden element in %s", qPrintable(file));
+    const qsizetype lineStart = std::max<qsizetype>(0, svg.lastIndexOf('\n', start));
+    svg.remove(lineStart, end + 4 - lineStart);
+  }
   return svg;
 }
 
@@ -236,8 +259,13 @@ int main(int argc, char** argv) {
   };
 
   for (const Resource& r : resources) writeFile(outDir + "/" + r.name + r.fileSuffix, r.bytes);
-  for (int s : iconSizes)
-    writeFile(QString("%1/hicolor/%2x%2/apps/lockmere.png").arg(outDir).arg(s), png(mark(s, Variant::Main)));
+  // The program's icon for the desktop's icon theme: the drawings made for the
+  // small sizes, the 48-pixel one scaled for the large sizes, and that one as the
+  // scalable icon without the open shackle (the source has both).
+  const auto themeIcon = [&](int s) { return QString("%1/hicolor/%2x%2/apps/lockmere.png").arg(outDir).arg(s); };
+  for (int s : iconSizes) writeFile(themeIcon(s), png(mark(s, Variant::Main)));
+  for (int s : {64, 128, 256}) writeFile(themeIcon(s), png(picture({s, s}, {Layer("mark-48.svg", Variant::Main)})));
+  writeFile(outDir + "/hicolor/scalable/apps/lockmere.svg", standaloneSvg("mark-48.svg", Variant::Main));
   writeFile(QString::fromLocal8Bit(argv[3]), cppTable(resources));
   return 0;
 }
