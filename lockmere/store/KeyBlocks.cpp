@@ -96,6 +96,14 @@ std::optional<crypto::SecureBytes> unwrapByPassword(std::string_view userId, std
   return dataKey;
 }
 
+bool key1NamesUser(std::string_view userId, std::string_view password, const unsigned char* key1, std::size_t key1Size,
+                   const crypto::SecureBytes& programKey) {
+  if (!key1 || key1Size != kBlockSize) return false;
+  const auto id = idBytes(userId);
+  const auto key = passwordKey(password);
+  return id && key && unwrap(*id, key1, *key, fixed::kKey1Iv, programKey).has_value();
+}
+
 std::optional<std::string> fingerprintOwner(const TemplateRecords& allUsers, std::size_t index) {
   auto owner = allUsers.owner(index);
   if (!owner || !idBytes(*owner)) return std::nullopt;

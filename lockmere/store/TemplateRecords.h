@@ -34,6 +34,11 @@ class TemplateRecords {
 
   void append(const TemplateRecords& other);
   void appendRecord(const unsigned char* record3656);
+  // Trims every owner field in place, as the login window reads them: the ID
+  // without leading and trailing blanks and control characters is written back
+  // from byte 0, followed by a NUL when it is shorter than the field. The rest
+  // of the field is left as it was.
+  void trimOwnerFields();
   // Wipes and empties.
   void clear();
 

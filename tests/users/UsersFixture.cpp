@@ -1,0 +1,212 @@
+#include "tests/users/UsersFixture.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+#include "lockmere/bio/NimbraSDK.h"
+#include "lockmere/bio/NimbraThread.h"
+#include "lockmere/crypto/Random.h"
+#include "lockmere/store/DataFile.h"
+#include "lockmere/store/FixedValues.h"
+#include "lockmere/store/KeyBlocks.h"
+#include "lockmere/store/RegistryLayout.h"
+#include "lockmere/store/TextCodec.h"
+#include "platform/Library.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "ridgeport/driver/SensorIdentity.h"
+#include "ridgeport/sim/DriverInstallation.h"
+#include "tests/support/TestEnv.h"
+
+namespace users::test {
+
+const Finger kFinger104{"fvc2002_db1_b", "104", 5};
+const Finger kFinger105{"fvc2002_db1_b", "105", 5};
+const Finger kFinger108{"fvc2002_db1_b", "108", 5};
+const Finger kFinger109{"fvc2002_db1_b", "109", 5};
+const Finger kFinger107{"fvc2002_db1_b", "107", 5};
+const Finger kFinger102b{"fvc2000_db1_b", "102", 5};
+
+namespace {
+
+ridgeport::sim::GreyImage impression(const Finger& finger, int n) {
+  return ridgeport::sim::GreyImage::loadPgm(testenv::fingerprintsDir() + "/" + finger.set + "/" + finger.number + "_" +
+                                            std::to_string(n) + ".pgm");
+}
+
+using MakeEnroll = int (*)(unsigned char*, int, tagENROLL*, char*, int*);
+
+MakeEnroll makeEnrollFunction() {
+  static platform::Library library("Ridgecore.dll");
+  static MakeEnroll fn = [] {
+    if (!library.load()) throw std::runtime_error(library.errorString());
+    return library.resolve<MakeEnroll>("VD_MakeEnroll");
+  }();
+  if (!fn) throw std::runtime_error("libRidgecore.so does not export VD_MakeEnroll");
+  return fn;
+}
+
+std::string idBytes(const std::string& id) {
+  auto bytes = store::keys::idBytes(id);
+  if (!bytes) throw std::runtime_error("not a user ID: " + id);
+  return *bytes;
+}
+
+}  // namespace
+
+tagENROLL enrolledFinger(const Finger& finger) {
+  static std::map<std::string, tagENROLL> cache;
+  if (auto it = cache.find(finger.name()); it != cache.end()) return it->second;
+  tagENROLL enroll;
+  std::memset(&enroll, 0, sizeof enroll);
+  int slot = 0;
+  for (int n = 1; n <= 8 && slot < 3; ++n) {
+    if (n == finger.probe) continue;
+    auto image = impression(finger, n).inverted();
+    char message[256] = "";
+    int error = 0;
+    if (makeEnrollFunction()(image.pixels.data(), slot, &enroll, message, &error) == 1) ++slot;
+  }
+  if (slot < 3) throw std::runtime_error("finger " + finger.name() + " does not enroll");
+  cache.emplace(finger.name(), enroll);
+  return enroll;
+}
+
+MadeUser makeUserWithRecords(const std::string& id, const std::string& password,
+                             const std::vector<tagENROLL>& templates) {
+  MadeUser user{id, password, {}, crypto::SecureBytes(store::fixed::kDataKeySize), {}};
+  if (!crypto::randomBytes(user.dataKey.data(), user.dataKey.size())) throw std::runtime_error("no random bytes");
+  for (const tagENROLL& t : templates)
+    user.records.appendRecord(store::TemplateRecords::makeRecord(idBytes(id), t).data());
+  const auto programKey = store::fixed::programKey();
+  platform::paths::makeDirs(platform::paths::dataDir());
+  user.dataFile = platform::paths::dataDir() + "/" + std::to_string(std::hash<std::string>{}(id)) + ".lmd";
+  std::string error;
+  if (!store::DataFile::create(user.dataFile, id, user.dataKey, user.records, programKey,
+                               store::TemplateRecords::kRecordSize, &error))
+    throw std::runtime_error("data file: " + error);
+  const auto key1 = store::keys::makeKey1(id, password, user.dataKey, programKey);
+  const auto key2 = store::keys::makeKey2(id, user.records, user.dataKey, programKey);
+  platform::Registry registry(platform::Registry::CurrentUser);
+  auto key = registry.createKey(store::reg::userKeyPath(id));
+  if (!key || !key1 || !key2) throw std::runtime_error("user key: " + key.errorString());
+  key.value().writeString(store::reg::kDataFile, user.dataFile);
+  key.value().writeBinary(store::reg::kKey1, key1->data(), key1->size());
+  key.value().writeBinary(store::reg::kKey2, key2->data(), key2->size());
+  return user;
+}
+
+MadeUser makeUser(const std::string& id, const std::string& password, const std::vector<Finger>& fingers) {
+  std::vector<tagENROLL> templates;
+  for (const Finger& f : fingers) templates.push_back(enrolledFinger(f));
+  return makeUserWithRecords(id, password, templates);
+}
+
+void resetUsers() {
+  platform::Registry registry(platform::Registry::CurrentUser);
+  registry.deleteKey(store::reg::kMainKey);
+  std::error_code ec;
+  std::filesystem::remove_all(platform::paths::dataDir(), ec);
+}
+
+void writeLastLoginId(const std::string& id) {
+  platform::Registry registry(platform::Registry::CurrentUser);
+  registry.createKey(store::reg::kMainKey).value().writeString(store::reg::kLastLoginID, id);
+}
+
+crypto::SecureBytes Host::defaultProgramKey() { return store::fixed::programKey(); }
+
+void Host::logIn(const MadeUser& user) {
+  dataKey_ = user.dataKey;
+  userId_ = user.id;
+  records_ = user.records;
+}
+
+Sensor::Sensor() = default;
+Sensor::~Sensor() = default;
+
+void Sensor::installDriver(int productCode) {
+  if (productCode == 0) {
+    std::string error;
+    if (!ridgeport::sim::DriverInstallation::install(&error)) throw std::runtime_error(error);
+    return;
+  }
+  platform::Registry machine(platform::Registry::LocalMachine);
+  const auto code = ridgeport::driver::kDriverProductCodes.at(static_cast<std::size_t>(productCode));
+  machine.createKey(std::string(ridgeport::driver::kUninstallKey) + std::string(code));
+}
+
+void Sensor::uninstallDrivers() {
+  platform::Registry machine(platform::Registry::LocalMachine);
+  for (auto code : ridgeport::driver::kDriverProductCodes)
+    machine.deleteKey(std::string(ridgeport::driver::kUninstallKey) + std::string(code));
+}
+
+void Sensor::plug() {
+  ridgeport::sim::DeviceConfig config;
+  config.invertFinger = true;
+  std::string error;
+  if (!sim_.plug(config, &error)) throw std::runtime_error(error);
+}
+
+void Sensor::unplug() { sim_.unplug(0); }
+
+void Sensor::layFinger(const Finger& finger, int n) {
+  std::string error;
+  if (!sim_.setFinger(0, impression(finger, n), &error)) throw std::runtime_error(error);
+}
+
+void Sensor::liftFinger() { sim_.liftFinger(0); }
+
+std::size_t Sensor::requestCount() const { return sim_.requests(0).size(); }
+
+void Sensor::closeLibrarySensor() {
+  bio::TNimbraMSDK sdk;
+  sdk.LoadNimbraSDK();
+  char message[256];
+  int error = 0;
+  sdk.VD_CloseSensor(message, &error);
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+void spin(std::chrono::milliseconds duration) {
+  waitUntil([] { return false; }, duration);
+}
+
+QMessageBox* messageBox(QWidget* window) { return window->findChild<QMessageBox*>(QStringLiteral("MessageBox")); }
+
+QString takeMessage(QWidget* window) {
+  QMessageBox* box = nullptr;
+  waitUntil([&] { return (box = messageBox(window)) && box->isVisible(); }, 5s);
+  if (!box) return {};
+  const QString text = box->text();
+  box->setObjectName(QString());  // gone for the next look, even before it is freed
+  box->accept();
+  QApplication::processEvents();
+  return text;
+}
+
+void stopFingerprintThreads() { bio::TNimbraThread::StopAll(10s); }
+
+QString picturePath(const QString& area, const QString& name) {
+  const QString dir = QString::fromStdString(testenv::binDir()) + QStringLiteral("/../pictures/") + area;
+  std::filesystem::create_directories(dir.toStdString());
+  return dir + QLatin1Char('/') + name;
+}
+
+}  // namespace users::test
