@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "lockmere/store/UserDirectory.h"
+#include "lockmere/users/ModalResult.h"
 #include "lockmere/users/SensorWatch.h"
 #include "platform/bus/MessageReceiver.h"
 
