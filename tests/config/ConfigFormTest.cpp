@@ -25,6 +25,7 @@
 #include "lockmere/texts/Language.h"
 #include "platform/Registry.h"
 #include "tests/support/TestEnv.h"
+#include "tests/users/Pictures.h"
 
 using namespace shell;
 namespace reg = store::reg;
@@ -109,6 +110,7 @@ class ConfigFormTest : public QObject {
 
  private slots:
   void init() {
+    texts::setLanguage(texts::Language::Korean);
     registry().deleteKey(reg::kMainKey);
     StartupEntry::remove();
     host_ = Host();
@@ -373,6 +375,22 @@ class ConfigFormTest : public QObject {
     QVERIFY(label->isVisible());
     QCOMPARE(label->text(), QString(TConfigForm::kNoIdleSourceKo));
     form->close();
+  }
+
+  void pictures() {
+    host_.idleSource = false;
+    for (auto language : {texts::Language::Korean, texts::Language::Japanese}) {
+      texts::setLanguage(language);
+      auto form = open();
+      auto* pages = child<QTabWidget>(form, "PageControl1");
+      for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
+        QApplication::processEvents();
+        windowtest::savePicture(*form, "config", QStringLiteral("settings-page%1").arg(page + 1));
+        QVERIFY2(windowtest::clippedTexts(*form).isEmpty(), qPrintable(windowtest::clippedTexts(*form).join(", ")));
+      }
+      form->close();
+    }
   }
 };
 

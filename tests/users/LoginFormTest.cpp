@@ -16,6 +16,7 @@
 #include "lockmere/users/LoginForm.h"
 #include "lockmere/users/PasswordAttempts.h"
 #include "platform/Registry.h"
+#include "tests/users/Pictures.h"
 #include "tests/users/TestMain.h"
 #include "tests/users/UsersFixture.h"
 
@@ -64,6 +65,7 @@ class LoginFormTest : public QObject {
 
  private slots:
   void init() {
+    texts::setLanguage(texts::Language::Korean);
     resetUsers();
     Sensor::uninstallDrivers();
     PasswordAttempts::shared().recordSuccess();
@@ -299,6 +301,25 @@ class LoginFormTest : public QObject {
     QCOMPARE(watch->result(), int(mrCancel));
     delete watch.data();
     QCOMPARE(TLoginForm::current(), second.get());
+  }
+
+  void pictures() {
+    Sensor::installDriver();
+    makeUser("bob", "pw-bob", {kFinger108});
+    makeUser("홍길동", "pw", {});
+    writeLastLoginId("홍길동");
+    for (auto language : {texts::Language::Korean, texts::Language::Japanese}) {
+      texts::setLanguage(language);
+      auto form = openForm();
+      const QString path = windowtest::savePicture(*form, "users", "login");
+      QVERIFY2(windowtest::clippedTexts(*form).isEmpty(), qPrintable(windowtest::clippedTexts(*form).join(", ")));
+      for (int i = 0; i < PasswordAttempts::kFreeAttempts; ++i) PasswordAttempts::shared().recordFailure();
+      form = openForm();
+      windowtest::savePicture(*form, "users", "login-wait");
+      QVERIFY2(windowtest::clippedTexts(*form).isEmpty(), qPrintable(windowtest::clippedTexts(*form).join(", ")));
+      PasswordAttempts::shared().recordSuccess();
+      qInfo("%s", qPrintable(path));
+    }
   }
 };
 

@@ -12,10 +12,12 @@
 #include <memory>
 
 #include "lockmere/store/RegistryLayout.h"
+#include "lockmere/texts/Language.h"
 #include "lockmere/users/CLoginForm.h"
 #include "lockmere/users/PasswordAttempts.h"
 #include "lockmere/users/UserDelForm.h"
 #include "platform/Registry.h"
+#include "tests/users/Pictures.h"
 #include "tests/users/TestMain.h"
 #include "tests/users/UsersFixture.h"
 
@@ -75,6 +77,7 @@ class ReauthFormTest : public QObject {
 
  private slots:
   void init() {
+    texts::setLanguage(texts::Language::Korean);
     resetUsers();
     Sensor::uninstallDrivers();
     PasswordAttempts::shared().recordSuccess();
@@ -246,6 +249,23 @@ class ReauthFormTest : public QObject {
     QCOMPARE(results_, std::vector<int>{mrCancel});
     QVERIFY(userKeyExists("bob"));
     QVERIFY(std::filesystem::exists(bob.dataFile));
+  }
+
+  void pictures() {
+    Sensor::installDriver();
+    sensor_->plug();
+    host_.logIn(makeUser("홍길동", "pw", {kFinger108}));
+    for (auto language : {texts::Language::Korean, texts::Language::Japanese}) {
+      texts::setLanguage(language);
+      for (QDialog* form : std::initializer_list<QDialog*>{new TCLoginForm(host_), new TUserDelForm(host_)}) {
+        open(form);
+        QVERIFY(waitUntil([&] { return static_cast<ReauthForm*>(form)->isVerifying(); }, 10s));
+        QApplication::processEvents();
+        windowtest::savePicture(*form, "users", form->objectName());
+        QVERIFY2(windowtest::clippedTexts(*form).isEmpty(), qPrintable(windowtest::clippedTexts(*form).join(", ")));
+        delete form;
+      }
+    }
   }
 };
 

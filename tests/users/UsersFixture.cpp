@@ -203,10 +203,4 @@ QString takeMessage(QWidget* window) {
 
 void stopFingerprintThreads() { bio::TNimbraThread::StopAll(10s); }
 
-QString picturePath(const QString& area, const QString& name) {
-  const QString dir = QString::fromStdString(testenv::binDir()) + QStringLiteral("/../pictures/") + area;
-  std::filesystem::create_directories(dir.toStdString());
-  return dir + QLatin1Char('/') + name;
-}
-
 }  // namespace users::test

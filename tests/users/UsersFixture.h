@@ -114,7 +114,4 @@ QString takeMessage(QWidget* window);
 // Stops every fingerprint thread (between tests).
 void stopFingerprintThreads();
 
-// Where the windows' pictures go: <build>/pictures/<area>.
-QString picturePath(const QString& area, const QString& name);
-
 }  // namespace users::test
