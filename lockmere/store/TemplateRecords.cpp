@@ -37,7 +37,7 @@ void TemplateRecords::trimOwnerFields() {
     // memmove: the trimmed text lies inside the field it is written back to.
     const std::size_t length = id.size();
     std::memmove(field, id.data(), length);
-    if (length < kOwnerSize) field[length] = 0;
+    std::memset(field + length, 0, kOwnerSize - length);
   }
 }
 
