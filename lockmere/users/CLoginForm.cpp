@@ -31,8 +31,8 @@ void ignoringFailure(Call&& call) {
 
 }  // namespace
 
-void submitLoginForm(BrowserPage& page) {
-  ignoringFailure([&] { page.bringToForeground(); });
+void submitLoginForm(BrowserPage& page, bool toFrontFirst) {
+  if (toFrontFirst) ignoringFailure([&] { page.bringToForeground(); });
   ignoringFailure([&] { page.fillLoginForm(); });
   ignoringFailure([&] { page.bringToForeground(); });
   ignoringFailure([&] { page.pressAndRelease(BrowserPage::Key::End); });
@@ -76,17 +76,8 @@ void TCLoginForm::buildControls() {
   group->addWidget(EdtPWD);
   group->addWidget(Memo1);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnCancel);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(GroupBox1);
-  layout->addWidget(retryWait);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  layOut({GroupBox1});
   setMinimumWidth(320);
-  EdtPWD->setFocus();
 }
 
 void TCLoginForm::showStatus(const QString& text, bool replace) {

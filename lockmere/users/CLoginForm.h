@@ -51,9 +51,9 @@ class TCLoginForm : public ReauthForm, public OneOfAKind<TCLoginForm> {
   QPlainTextEdit* Memo1 = nullptr;
 };
 
-// Fills and submits the page's login form: the browser to the front, the
-// form filled, the browser to the front again, End, 4 ms, Enter. A failing
-// call is ignored, as the browser automation's failures are.
-void submitLoginForm(BrowserPage& page);
+// Fills and submits the page's login form: the browser to the front (when
+// asked), the form filled, the browser to the front, End, 4 ms, Enter. A
+// failing call is ignored, as the browser automation's failures are.
+void submitLoginForm(BrowserPage& page, bool toFrontFirst = true);
 
 }  // namespace users

@@ -12,55 +12,37 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "lockmere/bio/NimbraSDK.h"
-#include "lockmere/bio/NimbraUtil.h"
 #include "lockmere/texts/StringTable.h"
 #include "lockmere/users/MessageBox.h"
 #include "lockmere/users/PasswordAttempts.h"
 #include "lockmere/users/RetryWaitLabel.h"
 #include "lockmere/users/SessionHost.h"
 #include "lockmere/users/UsersTexts.h"
-#include "platform/bus/MessageBus.h"
 
 namespace users {
 
 using text::L;
 
-TLoginForm::TLoginForm(SessionHost& host, QWidget* parent)
-    : QDialog(parent),
-      host_(host),
-      users_(platform::Registry(platform::Registry::CurrentUser), host.programKey()),
-      receiver_([this](const platform::Message& m) { return onMessage(m); }),
-      sdk_(SensorWatch::createBinding(this)),
-      util_(new bio::TNimbraUtil(this)),
-      watch_(util_, receiver_.handle()) {
+TLoginForm::TLoginForm(SessionHost& host, QWidget* parent) : FingerprintDialog(host, parent) {
   takePlace(this);
-  util_->setNimbraMSDK(sdk_);
   setObjectName(QStringLiteral("LoginForm"));
   setModal(true);
   buildControls();
 
   UserID->addItems([this] {
     QStringList ids;
-    for (const std::string& id : users_.userIds()) ids << QString::fromStdString(id);
+    for (const std::string& id : users().userIds()) ids << QString::fromStdString(id);
     return ids;
   }());
-  const QString last = QString::fromStdString(users_.lastLoginId());
+  const QString last = QString::fromStdString(users().lastLoginId());
   const int lastIndex = last.isEmpty() ? -1 : UserID->findText(last, Qt::MatchExactly | Qt::MatchCaseSensitive);
   UserID->setCurrentIndex(lastIndex);
   if (lastIndex < 0) UserID->setEditText(QString());
-  CheckBox1->setChecked(users_.autoLogin());
+  CheckBox1->setChecked(users().autoLogin());
 
   QCoreApplication::processEvents();
-  platform::MessageBus::post(handle(), platform::msg::kLoginStartup);
+  post(platform::msg::kLoginStartup);
   retryWait_->refresh();
-}
-
-TLoginForm::~TLoginForm() {
-  finished_ = true;
-  watch_.stop();
-  delete util_;
-  delete sdk_;
 }
 
 void TLoginForm::buildControls() {
@@ -128,8 +110,7 @@ void TLoginForm::buildControls() {
   connect(UserPassword, &QLineEdit::returnPressed, this, &TLoginForm::BtnOKClick);
 }
 
-std::int64_t TLoginForm::onMessage(const platform::Message& m) {
-  if (finished_) return 0;
+void TLoginForm::handleMessage(const platform::Message& m) {
   switch (m.message) {
     case platform::msg::kLoginStartup:
       startUp();
@@ -143,28 +124,27 @@ std::int64_t TLoginForm::onMessage(const platform::Message& m) {
     default:
       break;
   }
-  return 0;
 }
 
 void TLoginForm::startUp() {
   raise();
   activateWindow();
-  const bool driver = watch_.driverInstalled();
+  const bool driver = watch().driverInstalled();
   lbFingerprint->setEnabled(driver);
   if (!driver) return;
-  allUsers_ = users_.loadAllRecords();
+  allUsers_ = users().loadAllRecords();
   if (!UserID->currentText().isEmpty()) UserPassword->setFocus();
   if (allUsers_.isEmpty()) return;
-  if (watch_.sensorConnected())
-    platform::MessageBus::post(handle(), platform::msg::kLoginStartVerify);
+  if (watch().sensorConnected())
+    post(platform::msg::kLoginStartVerify);
   else
-    watch_.waitForSensor();
+    watch().waitForSensor();
 }
 
-void TLoginForm::startVerify() { watch_.verify(allUsers_); }
+void TLoginForm::startVerify() { watch().verify(allUsers_); }
 
 void TLoginForm::fingerMatched(int index) {
-  auto login = users_.loginByFingerprint(allUsers_, static_cast<std::size_t>(index));
+  auto login = users().loginByFingerprint(allUsers_, static_cast<std::size_t>(index));
   if (!login) {
     // A finger that matched but does not open its owner's key: wait for the next one.
     startVerify();
@@ -174,7 +154,7 @@ void TLoginForm::fingerMatched(int index) {
 }
 
 void TLoginForm::BtnOKClick() {
-  if (finished_ || retryWait_->isWaiting()) return;
+  if (isFinished() || retryWait_->isWaiting()) return;
   const std::string id = UserID->currentText().toStdString();
   if (id.empty()) {
     showMessage(this, L(7), UserID);
@@ -185,7 +165,7 @@ void TLoginForm::BtnOKClick() {
     return;
   }
   std::string password = UserPassword->text().toStdString();
-  auto login = users_.loginByPassword(id, password);
+  auto login = users().loginByPassword(id, password);
   crypto::wipe(password);
   switch (login.result) {
     case store::UserDirectory::PasswordResult::NoSuchUser:
@@ -205,31 +185,23 @@ void TLoginForm::BtnOKClick() {
 }
 
 void TLoginForm::accept(const std::string& userId, const crypto::SecureBytes& dataKey, store::TemplateRecords records) {
-  host_.dataKey().assign(dataKey.begin(), dataKey.end());
+  host().dataKey().assign(dataKey.begin(), dataKey.end());
   std::string error;
-  if (!users_.writeAutoLogin(userId, dataKey, CheckBox1->isChecked(), &error))
+  if (!users().writeAutoLogin(userId, dataKey, CheckBox1->isChecked(), &error))
     qWarning() << "the automatic login could not be stored:" << QString::fromStdString(error);
-  host_.setCurrentUserId(userId);
-  host_.userRecords() = std::move(records);
+  host().setCurrentUserId(userId);
+  host().userRecords() = std::move(records);
   PasswordAttempts::shared().recordSuccess();
   done(mrOK);
 }
 
 void TLoginForm::BtnNewUserClick() {
-  host_.startNewUserTool();
+  host().startNewUserTool();
   done(mrNewUser);
 }
 
 void TLoginForm::BtnCancelClick() { done(mrCancel); }
 
-void TLoginForm::reject() { done(mrCancel); }
-
-void TLoginForm::done(int result) {
-  // Nothing may log in once the window has closed.
-  finished_ = true;
-  watch_.stop();
-  UserPassword->clear();
-  QDialog::done(result);
-}
+void TLoginForm::clearSecrets() { UserPassword->clear(); }
 
 }  // namespace users

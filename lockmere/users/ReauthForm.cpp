@@ -3,27 +3,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "lockmere/bio/NimbraSDK.h"
-#include "lockmere/bio/NimbraUtil.h"
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include "lockmere/users/MessageBox.h"
 #include "lockmere/users/ModalResult.h"
 #include "lockmere/users/PasswordAttempts.h"
 #include "lockmere/users/RetryWaitLabel.h"
 #include "lockmere/users/SessionHost.h"
 #include "lockmere/users/UsersTexts.h"
-#include "platform/bus/MessageBus.h"
 
 namespace users {
 
-ReauthForm::ReauthForm(SessionHost& host, QWidget* parent)
-    : QDialog(parent),
-      host_(host),
-      users_(platform::Registry(platform::Registry::CurrentUser), host.programKey()),
-      receiver_([this](const platform::Message& m) { return onMessage(m); }),
-      sdk_(SensorWatch::createBinding(this)),
-      util_(new bio::TNimbraUtil(this)),
-      watch_(util_, receiver_.handle()) {
-  util_->setNimbraMSDK(sdk_);
+ReauthForm::ReauthForm(SessionHost& host, QWidget* parent) : FingerprintDialog(host, parent) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowFlag(Qt::WindowStaysOnTopHint);
 
@@ -44,61 +35,65 @@ ReauthForm::ReauthForm(SessionHost& host, QWidget* parent)
   retryWait->refresh();
 }
 
-ReauthForm::~ReauthForm() {
-  finished_ = true;
-  watch_.stop();
-  delete util_;
-  delete sdk_;
+void ReauthForm::layOut(const QList<QWidget*>& groups) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnOK);
+  buttons->addWidget(btnCancel);
+  auto* layout = new QVBoxLayout(this);
+  for (QWidget* group : groups) layout->addWidget(group);
+  layout->addWidget(retryWait);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  EdtPWD->setFocus();
 }
 
 void ReauthForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (shown_) return;
   shown_ = true;
-  if (!watch_.driverInstalled()) {
+  if (!watch().driverInstalled()) {
     showStatus(QString::fromUtf8(text::kNoDriver), false);
-  } else if (watch_.sensorConnected()) {
-    platform::MessageBus::post(handle(), platform::msg::kLoginStartVerify);
+  } else if (watch().sensorConnected()) {
+    post(platform::msg::kLoginStartVerify);
   } else {
     showStatus(QString::fromUtf8(text::kNoSensor), true);
-    watch_.waitForSensor();
+    watch().waitForSensor();
   }
 }
 
-std::int64_t ReauthForm::onMessage(const platform::Message& m) {
-  if (finished_) return 0;
+void ReauthForm::handleMessage(const platform::Message& m) {
   if (m.message == platform::msg::kLoginStartVerify) {
     startVerify();
   } else if (m.message == platform::msg::kLoginAccepted) {
     PasswordAttempts::shared().recordSuccess();
-    watch_.stop();
+    watch().stop();
     confirmed();
   }
-  return 0;
 }
 
 void ReauthForm::startVerify() {
-  const store::TemplateRecords& records = host_.userRecords();
+  const store::TemplateRecords& records = host().userRecords();
   // Without fingerprints of this user there is nothing to lay on the sensor.
   if (records.isEmpty()) return;
   showStatus(QString::fromUtf8(text::kVerifying), true);
-  watch_.onSensorGone = [this] { showStatus(QString::fromUtf8(text::kNoSensor), true); };
-  watch_.verify(records);
+  watch().onSensorGone = [this] { showStatus(QString::fromUtf8(text::kNoSensor), true); };
+  watch().verify(records);
 }
 
 void ReauthForm::btnOKClick() {
-  if (finished_ || retryWait->isWaiting()) return;
+  if (isFinished() || retryWait->isWaiting()) return;
   if (EdtPWD->text().isEmpty()) {
     showMessage(this, QString::fromUtf8(text::kEmptyPassword), EdtPWD);
     return;
   }
   std::string password = EdtPWD->text().toStdString();
-  const auto confirmed = users_.confirmPassword(host_.currentUserId(), password);
+  const auto confirmed = users().confirmPassword(host().currentUserId(), password);
   crypto::wipe(password);
   if (!confirmed) return;  // the user's key is gone: nothing to check against
   EdtPWD->clear();
   if (*confirmed) {
-    platform::MessageBus::post(handle(), platform::msg::kLoginAccepted);
+    post(platform::msg::kLoginAccepted);
     return;
   }
   PasswordAttempts::shared().recordFailure();
@@ -108,13 +103,6 @@ void ReauthForm::btnOKClick() {
 
 void ReauthForm::btnCancelClick() { done(mrCancel); }
 
-void ReauthForm::reject() { done(mrCancel); }
-
-void ReauthForm::done(int result) {
-  finished_ = true;
-  watch_.stop();
-  EdtPWD->clear();
-  QDialog::done(result);
-}
+void ReauthForm::clearSecrets() { EdtPWD->clear(); }
 
 }  // namespace users

@@ -1,19 +1,11 @@
 #pragma once
 
-#include <QDialog>
+#include <QList>
 
-#include "lockmere/store/UserDirectory.h"
-#include "lockmere/users/ModalResult.h"
-#include "lockmere/users/SensorWatch.h"
-#include "platform/bus/MessageReceiver.h"
+#include "lockmere/users/FingerprintDialog.h"
 
 class QLineEdit;
 class QPushButton;
-
-namespace bio {
-class TNimbraMSDK;
-class TNimbraUtil;
-}  // namespace bio
 
 namespace users {
 
@@ -24,17 +16,8 @@ class SessionHost;
 // who they are again, by password (`EdtPWD`, `btnOK`) or by laying a finger
 // that matches one of their own records, and the window then does its work
 // (confirmed()). A status line tells whether the sensor can be used.
-class ReauthForm : public QDialog {
+class ReauthForm : public FingerprintDialog {
   Q_OBJECT
-
- public:
-  ~ReauthForm() override;
-
-  platform::WindowHandle handle() const { return receiver_.handle(); }
-  bool isVerifying() const { return watch_.isVerifying(); }
-
-  void done(int result) override;
-  void reject() override;  // the close box and Escape: mrCancel
 
  public slots:
   void btnOKClick();
@@ -49,10 +32,8 @@ class ReauthForm : public QDialog {
   virtual void showStatus(const QString& text, bool replace) = 0;
 
   void showEvent(QShowEvent* event) override;
-
-  SessionHost& host() { return host_; }
-  store::UserDirectory& users() { return users_; }
-  bool isFinished() const { return finished_; }
+  // The window's layout: its groups, the wait line, the buttons.
+  void layOut(const QList<QWidget*>& groups);
 
   // The controls the subclasses place in their layouts.
   QLineEdit* EdtPWD = nullptr;
@@ -61,17 +42,11 @@ class ReauthForm : public QDialog {
   RetryWaitLabel* retryWait = nullptr;
 
  private:
-  std::int64_t onMessage(const platform::Message& m);
+  void handleMessage(const platform::Message& m) override;
+  void clearSecrets() override;
   void startVerify();  // 0x402
 
-  SessionHost& host_;
-  store::UserDirectory users_;
-  platform::MessageReceiver receiver_;
-  bio::TNimbraMSDK* sdk_;
-  bio::TNimbraUtil* util_;
-  SensorWatch watch_;
   bool shown_ = false;
-  bool finished_ = false;
 };
 
 }  // namespace users

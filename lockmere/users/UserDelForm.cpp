@@ -49,17 +49,7 @@ TUserDelForm::TUserDelForm(SessionHost& host, QWidget* parent) : ReauthForm(host
   Label4->setObjectName(QStringLiteral("Label4"));
   (new QVBoxLayout(GroupBox2))->addWidget(Label4);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnCancel);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(GroupBox1);
-  layout->addWidget(GroupBox2);
-  layout->addWidget(retryWait);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-  EdtPWD->setFocus();
+  layOut({GroupBox1, GroupBox2});
 }
 
 TUserDelForm::~TUserDelForm() = default;

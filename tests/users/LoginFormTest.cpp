@@ -65,14 +65,8 @@ class LoginFormTest : public QObject {
 
  private slots:
   void init() {
-    texts::setLanguage(texts::Language::Korean);
-    resetUsers();
-    Sensor::uninstallDrivers();
-    PasswordAttempts::shared().recordSuccess();
     host_ = Host();
-    sensor_ = std::make_unique<Sensor>();
-    QVERIFY(sensor_->ok());
-    Sensor::closeLibrarySensor();
+    sensor_ = startAfresh();
   }
 
   void cleanup() {

@@ -77,15 +77,9 @@ class ReauthFormTest : public QObject {
 
  private slots:
   void init() {
-    texts::setLanguage(texts::Language::Korean);
-    resetUsers();
-    Sensor::uninstallDrivers();
-    PasswordAttempts::shared().recordSuccess();
     host_ = Host();
     results_.clear();
-    sensor_ = std::make_unique<Sensor>();
-    QVERIFY(sensor_->ok());
-    Sensor::closeLibrarySensor();
+    sensor_ = startAfresh();
   }
 
   void cleanup() {

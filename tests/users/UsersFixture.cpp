@@ -17,6 +17,8 @@
 #include "lockmere/store/KeyBlocks.h"
 #include "lockmere/store/RegistryLayout.h"
 #include "lockmere/store/TextCodec.h"
+#include "lockmere/texts/Language.h"
+#include "lockmere/users/PasswordAttempts.h"
 #include "platform/Library.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
@@ -202,5 +204,16 @@ QString takeMessage(QWidget* window) {
 }
 
 void stopFingerprintThreads() { bio::TNimbraThread::StopAll(10s); }
+
+std::unique_ptr<Sensor> startAfresh() {
+  texts::setLanguage(texts::Language::Korean);
+  resetUsers();
+  Sensor::uninstallDrivers();
+  PasswordAttempts::shared().recordSuccess();
+  auto sensor = std::make_unique<Sensor>();
+  if (!sensor->ok()) throw std::runtime_error("the simulated sensor does not start");
+  Sensor::closeLibrarySensor();
+  return sensor;
+}
 
 }  // namespace users::test

@@ -114,4 +114,8 @@ QString takeMessage(QWidget* window);
 // Stops every fingerprint thread (between tests).
 void stopFingerprintThreads();
 
+// Before each window test: Korean texts, no users, no driver, no failed
+// passwords, the library's sensor closed, and a new simulated sensor.
+std::unique_ptr<Sensor> startAfresh();
+
 }  // namespace users::test
