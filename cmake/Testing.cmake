@@ -29,3 +29,27 @@ function(lockmere_qtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# lockmere_xvfb_qtest(NAME SOURCES ... LIBS ...): a Qt Test program for windows
+# with real X input (xdotool), run on its own Xvfb server (xvfb-run picks a
+# free display). Such tests take turns: xvfb-run's choice of a display is not
+# safe in parallel. No D-Bus: on a display without a session bus the library
+# would start one of its own and leave it running. AddressSanitizer's strict
+# string checks are off for them: the X keyboard library strndup()s names
+# that are not NUL-terminated, which those checks report inside the library.
+function(lockmere_xvfb_qtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  find_program(LOCKMERE_XVFB_RUN xvfb-run REQUIRED)
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${name} PRIVATE Qt6::Test lockmere_testsupport ${T_LIBS})
+  lockmere_warnings(${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 180)
+  endif()
+  add_test(NAME ${name}
+    COMMAND ${LOCKMERE_XVFB_RUN} -a -s "-screen 0 1280x800x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "xvfb;${T_LABELS}"
+    RESOURCE_LOCK xvfb ENVIRONMENT "QT_QPA_PLATFORM=xcb;DBUS_SESSION_BUS_ADDRESS=disabled:"
+    ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::strict_string_checks=0")
+endfunction()
