@@ -181,6 +181,8 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   while (!condition()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     QApplication::processEvents(QEventLoop::AllEvents, 10);
+    // As the event loop would: windows freed with deleteLater() go too.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     std::this_thread::sleep_for(2ms);
   }
   return true;
