@@ -22,18 +22,26 @@ struct flock wholeFile(short type) {
 }  // namespace
 
 FileLock::FileLock(std::string name)
-    : path_(!name.empty() && name[0] == '/' ? std::move(name) : paths::runtimeDir() + "/" + name) {}
+    : inRuntimeDir_(name.empty() || name[0] != '/'),
+      path_(inRuntimeDir_ ? paths::runtimeDir() + "/" + name : std::move(name)) {}
 
 FileLock::~FileLock() { unlock(); }
 
 int FileLock::openFile() {
-  int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) error_ = path_ + ": " + std::strerror(errno);
-  return fd;
+  if (inRuntimeDir_) {
+    // Checked at every open: the folder may have been tampered with since the last one.
+    paths::PrivateDir dir = paths::privateDir(paths::Folder::Runtime);
+    if (!dir) {
+      error_ = dir.error;
+      return -1;
+    }
+  }
+  return paths::openPrivateFile(path_, O_RDWR | O_CREAT, &error_, 0600);
 }
 
 bool FileLock::acquire(bool wait) {
   if (fd_ >= 0) return true;
+  heldByOther_ = false;
   int fd = openFile();
   if (fd < 0) return false;
   struct flock fl = wholeFile(F_WRLCK);
@@ -42,8 +50,8 @@ bool FileLock::acquire(bool wait) {
     rc = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
-    error_ = (errno == EAGAIN || errno == EACCES) ? std::string("held by another holder")
-                                                  : path_ + ": " + std::strerror(errno);
+    heldByOther_ = errno == EAGAIN || errno == EACCES;
+    error_ = heldByOther_ ? std::string("held by another holder") : path_ + ": " + std::strerror(errno);
     ::close(fd);
     return false;
   }

@@ -13,7 +13,9 @@ namespace platform {
 // exclude each other just as two processes do.
 class FileLock {
  public:
-  // name: a plain file name (no slashes) inside runtimeDir(), or an absolute path.
+  // name: a plain file name (no slashes) inside the runtime folder, which must be
+  // private (paths::privateDir), or an absolute path. The lock file is opened
+  // without following a symbolic link and must be a regular file of this user.
   explicit FileLock(std::string name);
   ~FileLock();
   FileLock(const FileLock&) = delete;
@@ -30,6 +32,9 @@ class FileLock {
   // True when some other holder has the lock right now. Tests without taking it,
   // so a probe never makes another holder's tryLock fail.
   bool heldElsewhere();
+  // After a failed tryLock(): whether it failed because another holder has the
+  // lock (rather than because the lock file could not be opened).
+  bool wasHeldElsewhere() const { return heldByOther_; }
 
   const std::string& path() const { return path_; }
   const std::string& error() const { return error_; }
@@ -42,8 +47,10 @@ class FileLock {
   int openFile();
   bool acquire(bool wait);
 
+  bool inRuntimeDir_;
   std::string path_;
   std::string error_;
+  bool heldByOther_ = false;
   int fd_ = -1;
 };
 

@@ -1,10 +1,12 @@
 #include "platform/Paths.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace platform::paths {
 namespace {
@@ -14,25 +16,44 @@ std::string env(const char* name) {
   return v && *v ? std::string(v) : std::string();
 }
 
-std::string homeDir() {
-  std::string h = env("HOME");
-  return h.empty() ? std::string("/tmp") : h;
+// Under su, cron, ssh or some display managers HOME may be missing; the password
+// database still knows the user's own folder.
+std::string passwordDatabaseHome() {
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(static_cast<std::size_t>(size > 0 ? size : 16384));
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+    return {};
+  return found->pw_dir;
 }
 
-std::string tmpUserDir() { return "/tmp/lockmere-" + std::to_string(::getuid()); }
+std::string tmpUserDir() { return "/tmp/lockmere-" + std::to_string(::geteuid()); }
+
+// "" when no home is known: the caller's privateDir() then refuses instead of
+// falling back to a shared folder.
+std::string underHome(const std::string& rest) {
+  const std::string home = homeDir();
+  return home.empty() ? std::string() : home + rest;
+}
 
 }  // namespace
+
+std::string homeDir() {
+  if (auto h = env("HOME"); !h.empty()) return h;
+  return passwordDatabaseHome();
+}
 
 std::string userDir() {
   if (auto h = env("LOCKMERE_HOME"); !h.empty()) return h;
   if (auto x = env("XDG_CONFIG_HOME"); !x.empty()) return x + "/Veradynics";
-  return homeDir() + "/.config/Veradynics";
+  return underHome("/.config/Veradynics");
 }
 
 std::string dataDir() {
   if (auto h = env("LOCKMERE_HOME"); !h.empty()) return h + "/data";
   if (auto x = env("XDG_DATA_HOME"); !x.empty()) return x + "/Veradynics/Lockmere";
-  return homeDir() + "/.local/share/Veradynics/Lockmere";
+  return underHome("/.local/share/Veradynics/Lockmere");
 }
 
 std::string machineDir() {
@@ -42,15 +63,9 @@ std::string machineDir() {
 }
 
 std::string runtimeDir() {
-  std::string dir;
-  if (auto h = env("LOCKMERE_HOME"); !h.empty())
-    dir = h + "/run";
-  else if (auto x = env("XDG_RUNTIME_DIR"); !x.empty())
-    dir = x + "/lockmere";
-  else
-    dir = tmpUserDir();
-  makeDirs(dir, 0700);
-  return dir;
+  if (auto h = env("LOCKMERE_HOME"); !h.empty()) return h + "/run";
+  if (auto x = env("XDG_RUNTIME_DIR"); !x.empty()) return x + "/lockmere";
+  return tmpUserDir();
 }
 
 std::string deviceDir() {
@@ -58,6 +73,20 @@ std::string deviceDir() {
   if (auto h = env("LOCKMERE_HOME"); !h.empty()) return h + "/run/verausb";
   if (auto x = env("XDG_RUNTIME_DIR"); !x.empty()) return x + "/verausb";
   return tmpUserDir() + "/verausb";
+}
+
+std::string location(Folder folder) {
+  switch (folder) {
+    case Folder::Config:
+      return userDir();
+    case Folder::Data:
+      return dataDir();
+    case Folder::Runtime:
+      return runtimeDir();
+    case Folder::Device:
+      return deviceDir();
+  }
+  return {};
 }
 
 bool makeDirs(const std::string& path, unsigned mode) {

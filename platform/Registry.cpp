@@ -1,5 +1,8 @@
 #include "platform/Registry.h"
 
+#include <sys/stat.h>
+#include <cerrno>
+
 #include "platform/Paths.h"
 
 namespace platform {
@@ -10,12 +13,26 @@ RegistryStore::Mode storeMode(Registry::OpenMode mode) {
   return mode == Registry::OpenMode::ReadOnly ? RegistryStore::Mode::ReadOnly : RegistryStore::Mode::ReadWrite;
 }
 
+// The user's registry holds key blocks: its folder must be private. Reading
+// a scope nobody has written yet (no folder) is not an error.
+std::shared_ptr<RegistryStore> userStore(Registry::OpenMode mode) {
+  const std::string folder = paths::location(paths::Folder::Config);
+  struct stat st {};
+  const bool missing = !folder.empty() && ::lstat(folder.c_str(), &st) != 0 && errno == ENOENT;
+  if (!(mode == Registry::OpenMode::ReadOnly && missing)) {
+    paths::PrivateDir dir = mode == Registry::OpenMode::ReadWrite ? paths::privateDir(paths::Folder::Config)
+                                                                  : paths::privateDir(folder, false);
+    if (!dir) return std::make_shared<RegistryStore>(Registry::filePath(Registry::CurrentUser), dir.error);
+  }
+  return std::make_shared<RegistryStore>(Registry::filePath(Registry::CurrentUser), storeMode(mode));
+}
+
 }  // namespace
 
 Registry::Registry(Scope scope, OpenMode mode)
-    : store_(std::make_shared<RegistryStore>(
-          filePath(scope), storeMode(mode),
-          scope == LocalMachine ? RegistryStore::Readers::Everyone : RegistryStore::Readers::Owner)) {}
+    : store_(scope == CurrentUser ? userStore(mode)
+                                  : std::make_shared<RegistryStore>(filePath(scope), storeMode(mode),
+                                                                    RegistryStore::Readers::Everyone)) {}
 
 Registry::Registry(std::string filePath, OpenMode mode)
     : store_(std::make_shared<RegistryStore>(std::move(filePath), storeMode(mode))) {}

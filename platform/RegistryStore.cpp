@@ -140,6 +140,9 @@ RegistryStore::RegistryStore(std::string path, Mode mode, Readers readers)
   open();
 }
 
+RegistryStore::RegistryStore(std::string path, const std::string& refusal)
+    : path_(std::move(path)), mode_(Mode::ReadOnly), readers_(Readers::Owner), openResult_(failed(refusal)) {}
+
 RegistryStore::~RegistryStore() {
   for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
   if (db_) sqlite3_close(db_);
@@ -169,7 +172,7 @@ void RegistryStore::open() {
       return;
     }
     const mode_t fileMode = everyone ? 0644 : 0600;
-    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, fileMode);
+    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
     if (fd < 0 && errno != EEXIST) {
       openResult_ = failed("cannot create " + path_ + ": " + std::strerror(errno));
       return;
@@ -179,13 +182,20 @@ void RegistryStore::open() {
       ::close(fd);
     }
   }
-  int flags = (mode_ == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+  int flags = (mode_ == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
+              SQLITE_OPEN_NOFOLLOW;
   if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     openResult_ = failed(path_ + ": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
     return;
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  // Deleted values (key blocks among them) are overwritten in the file, not just
+  // unlinked: whatever default the distribution's SQLite was built with.
+  if (sqlite3_exec(db_, "PRAGMA secure_delete = ON", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    openResult_ = sqliteFailure();
+    return;
+  }
   // SQLite opens a file it may not write read-only without saying so; remember it so
   // that writes report the real reason.
   writable_ = mode_ == Mode::ReadWrite && sqlite3_db_readonly(db_, "main") == 0;

@@ -36,6 +36,9 @@ class RegistryStore {
   enum class Readers { Owner, Everyone };
 
   RegistryStore(std::string path, Mode mode, Readers readers = Readers::Owner);
+  // A store that was refused before opening (its folder cannot be trusted): every
+  // call fails with the reason.
+  RegistryStore(std::string path, const std::string& refusal);
   ~RegistryStore();
   RegistryStore(const RegistryStore&) = delete;
   RegistryStore& operator=(const RegistryStore&) = delete;

@@ -12,9 +12,11 @@
 #include "platform/StatusBlockView.h"
 
 namespace platform {
-std::string StatusBlock::defaultName() {
+std::string StatusBlock::defaultName() { return nameForUser(::geteuid()); }
+
+std::string StatusBlock::nameForUser(unsigned uid) {
   const char* env = std::getenv("LOCKMERE_SHM_NAME");
-  return normalizedName(env && *env ? std::string(env) : std::string(kName));
+  return normalizedName((env && *env ? std::string(env) : std::string(kName)) + "." + std::to_string(uid));
 }
 
 std::string StatusBlock::normalizedName(const std::string& name) {

@@ -14,7 +14,7 @@ struct StatusBlockData {
 };
 
 // The writer side of the shared status block: POSIX shared memory named
-// "/Lockmere Memory Maped IO", 6 bytes, mode 0600, little-endian:
+// defaultName() ("/Lockmere Memory Maped IO.<uid>"), 6 bytes, mode 0600, little-endian:
 //   offset 0, 4 bytes: window handle; offset 4: logged in (0/1); offset 5: AutoGetIEURL (0/1).
 // The main window creates it at start and removes it at exit; every write maps a
 // view, stores the field and unmaps the view again. Main thread only.
@@ -30,8 +30,14 @@ class StatusBlock {
   static constexpr std::size_t kAutoGetUrlOffset = 5;
   static constexpr const char* kName = "/Lockmere Memory Maped IO";
 
-  // $LOCKMERE_SHM_NAME when set (tests give every run its own name), else kName.
+  // The name of this user's block: kName (or $LOCKMERE_SHM_NAME, with which tests
+  // give every run its own) followed by "." and the user id, for instance
+  // "/Lockmere Memory Maped IO.1000". The machine has one name space for shared
+  // memory: with the design's single name the first user to start the program
+  // would keep every other user's program from creating its block. Writer and
+  // readers (the browser add-on) all take the name from here.
   static std::string defaultName();
+  static std::string nameForUser(unsigned uid);
   // A POSIX shared-memory name: a leading "/" is added when missing; empty when the
   // name is unusable (a "/" inside it, or too long).
   static std::string normalizedName(const std::string& name);

@@ -20,6 +20,10 @@
 #define RIDGECORE_API
 #endif
 
+/* A template's security level (byte 2) sets how many paired minutiae a
+ * comparison with it needs: 12 at level 5, which every completed template
+ * carries, and 10, 9, 8, 7 at levels 4 to 1 (both families). A byte outside
+ * 1..5 counts as level 5. */
 #define VD_SECURITYMIN 1
 #define VD_SECURITYMAX 5
 

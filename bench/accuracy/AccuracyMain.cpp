@@ -9,7 +9,10 @@
 
 #include "bench/accuracy/AccuracyRun.h"
 #include "bench/accuracy/FingerprintSets.h"
+#include "bench/accuracy/LevelRun.h"
+#include "bench/accuracy/LevelTable.h"
 #include "bench/accuracy/MatcherFamily.h"
+#include "ridgecore.h"
 
 using namespace accuracy;
 
@@ -19,6 +22,8 @@ struct Arguments {
   std::string data = LOCKMERE_FINGERPRINTS_DIR;
   bool json = false;
   bool failures = false;
+  std::vector<int> levels;  // the level report for these; none: the protocol's table
+  bool counts = false;
   std::vector<std::string> families;
   std::vector<Polarity> polarities{Polarity::Sensor, Polarity::Stored};
   FamilyOptions options;
@@ -67,7 +72,7 @@ void usage(FILE* out) {
                "usage: accuracy [--data DIR] [--json] [--family NAME]... [--polarity sensor|stored]\n"
                "                [--filter-gain kernel-sum|absolute-kernel-sum|zero-mean-tuned-gain]\n"
                "                [--rotation-disagreement as-written|same-sense] [--structure-gate]\n"
-               "                [--failures]\n"
+               "                [--failures] [--level N | --levels] [--counts]\n"
                "  --data DIR      folder of sets (one subfolder per set, files FFF_I.pgm); default %s\n"
                "  --json          one JSON object a line instead of the table\n"
                "  --family NAME   only this family (default: every family)\n"
@@ -76,7 +81,12 @@ void usage(FILE* out) {
                "  --rotation-disagreement R  how the matcher compares its two rotation estimates\n"
                "                  (an experiment; default as-written)\n"
                "  --structure-gate  no minutiae in blocks the structure check rejects (an experiment)\n"
-               "  --failures      list failing pairs, fingers and probes on standard error\n",
+               "  --failures      list failing pairs, fingers and probes on standard error\n"
+               "  --level N       the security level report for templates of level N (1..5): genuine rate and\n"
+               "                  rank-1 per set, every comparison of two different fingers (within and across\n"
+               "                  sets) with the largest paired count any of them reached\n"
+               "  --levels        the same for every level\n"
+               "  --counts        with --level or --levels: how often each paired count came out\n",
                LOCKMERE_FINGERPRINTS_DIR);
 }
 
@@ -93,6 +103,17 @@ bool parse(int argc, char** argv, Arguments& a, bool& help) {
       a.options.extraction.structureGate = true;
     } else if (arg == "--failures") {
       a.failures = true;
+    } else if (arg == "--levels") {
+      a.levels = {1, 2, 3, 4, 5};
+    } else if (arg == "--counts") {
+      a.counts = true;
+    } else if (arg == "--level" && hasValue) {
+      const std::string text = argv[++i];
+      if (text.size() != 1 || text[0] < '0' + VD_SECURITYMIN || text[0] > '0' + VD_SECURITYMAX) {
+        std::fprintf(stderr, "accuracy: a level is %d..%d, not %s\n", VD_SECURITYMIN, VD_SECURITYMAX, text.c_str());
+        return false;
+      }
+      a.levels = {text[0] - '0'};
     } else if (arg == "--data" && hasValue) {
       a.data = argv[++i];
     } else if (arg == "--family" && hasValue) {
@@ -116,25 +137,11 @@ bool parse(int argc, char** argv, Arguments& a, bool& help) {
     }
   }
   if (a.families.empty()) a.families = familyNames();
-  return true;
-}
-
-// A JSON string body: quotes, backslashes and control characters escaped.
-std::string jsonText(const std::string& text) {
-  std::string out;
-  for (const unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += char(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += char(c);
-    }
+  if (a.counts && a.levels.empty()) {
+    std::fprintf(stderr, "accuracy: --counts goes with --level or --levels\n");
+    return false;
   }
-  return out;
+  return true;
 }
 
 void printRow(const std::string& set, const std::string& family, Polarity polarity, const AccuracyFigures& f,
@@ -147,15 +154,43 @@ void printRow(const std::string& set, const std::string& family, Polarity polari
         f.enroll.value(), f.rank1.value());
     return;
   }
-  auto rate = [](const Rate& r) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f %3d/%-4d", r.value(), r.hits, r.trials);
-    return std::string(text);
-  };
   std::printf("%-13s %-7s %-7s %5s  %s  %s  %s  %s  %s  %s\n", set.c_str(), family.c_str(), polarityName(polarity),
               (std::to_string(f.extracted.hits) + "/" + std::to_string(f.extracted.trials)).c_str(),
-              rate(f.genuine).c_str(), rate(f.impostor).c_str(), rate(f.enroll).c_str(), rate(f.rank1).c_str(),
-              rate(f.second).c_str(), rate(f.foreign).c_str());
+              rateText(f.genuine).c_str(), rateText(f.impostor).c_str(), rateText(f.enroll).c_str(),
+              rateText(f.rank1).c_str(), rateText(f.second).c_str(), rateText(f.foreign).c_str());
+}
+
+void printOptions(const FamilyOptions& options) {
+  std::printf(
+      "filter gain: %s, rotation disagreement: %s, structure gate: %s\n", nameOf(kGains, options.extraction.filterGain),
+      nameOf(kDisagreements, options.matching.rotationDisagreement), options.extraction.structureGate ? "on" : "off");
+}
+
+// Every family over the sets of both polarities at once (impostors are
+// counted across sets too).
+int levelReport(const Arguments& args) {
+  std::vector<PolaritySets> data;
+  for (Polarity polarity : args.polarities) {
+    data.push_back({polarity, loadSets(args.data, polarity)});
+    if (data.back().sets.empty()) {
+      std::fprintf(stderr, "accuracy: no sets of images in %s\n", args.data.c_str());
+      return 1;
+    }
+  }
+  if (!args.json) {
+    printOptions(args.options);
+    printLevelHeader();
+  }
+  for (const std::string& name : args.families) {
+    std::unique_ptr<MatcherFamily> family = makeFamily(name, args.options);
+    const Note note = [&](const std::string& line) {
+      if (args.failures) std::fprintf(stderr, "%s\n", line.c_str());
+    };
+    const LevelReport report = measureLevels(*family, data, args.levels, note);
+    printLevels(name, report, args.json);
+    if (args.counts) printPairCounts(name, report.counts, args.json);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -183,11 +218,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
+    if (!args.levels.empty()) return levelReport(args);
     if (!args.json) {
-      std::printf("filter gain: %s, rotation disagreement: %s, structure gate: %s\n",
-                  nameOf(kGains, args.options.extraction.filterGain),
-                  nameOf(kDisagreements, args.options.matching.rotationDisagreement),
-                  args.options.extraction.structureGate ? "on" : "off");
+      printOptions(args.options);
       std::printf("%-13s %-7s %-7s %5s  %-14s  %-14s  %-14s  %-14s  %-14s  %-14s\n", "set", "family", "polarity",
                   "taken", "genuine", "impostor", "enroll", "rank-1", "2nd accepted", "foreign 2nd");
     }

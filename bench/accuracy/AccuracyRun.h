@@ -5,25 +5,16 @@
 
 #include "bench/accuracy/FingerprintSets.h"
 #include "bench/accuracy/MatcherFamily.h"
+#include "bench/accuracy/PreparedSet.h"
 
 // The protocol over one set for one family: genuine and impostor rates of the
 // 1:1 comparison, the enrollment rate and the rank-1 identification rate.
 namespace accuracy {
 
-struct Rate {
-  int hits = 0;
-  int trials = 0;
-  double value() const { return trials ? double(hits) / trials : 0.0; }
-  void add(bool hit) {
-    ++trials;
-    hits += hit;
-  }
-};
-
 struct AccuracyFigures {
   Rate extracted;  // images the family took
   Rate genuine;    // every pair of impressions of a finger: matched
-  Rate impostor;   // first impressions of two fingers, both orders: matched
+  Rate impostor;   // every pair of impressions of two fingers, both orders: matched
   Rate enroll;     // fingers whose first three impressions enroll in some order
   Rate second;     // the enrollment rule on a second impression of the same finger: accepted
   Rate foreign;    // the rule on another finger's first impression as the second: accepted

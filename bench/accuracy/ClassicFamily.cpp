@@ -5,6 +5,8 @@
 
 #include "api/RecordLayout.h"
 #include "bench/accuracy/TemplateAssembly.h"
+#include "enroll/SecurityLevel.h"
+#include "match/MatchFeatureSets.h"
 #include "match/MatchResults.h"
 
 namespace accuracy {
@@ -65,6 +67,27 @@ int ClassicFamily::search1toN(const Image& probe, const std::vector<Bytes>& temp
     if (error != ridgecore::api::kNoMatch) return -1;  // the probe was refused
   }
   return -1;
+}
+
+int ClassicFamily::pairCount(const Bytes& stored, const Bytes& fresh) {
+  return ridgecore::MatchFeatureSets(reinterpret_cast<const tagFDATA*>(stored.data()),
+                                     reinterpret_cast<const tagFDATA*>(fresh.data()), matching_);
+}
+
+int ClassicFamily::pairsToMatch(int level) const { return ridgecore::ClassicPairsToMatch(level); }
+
+void ClassicFamily::setLevel(Bytes& templ, int level) {
+  char message[256];
+  int error = 0;
+  VD_SetSecurityLevel(as<tagENROLL>(templ), level, message, &error);
+}
+
+bool ClassicFamily::matchesTemplate(const Bytes& templ, const Bytes& fresh) {
+  Bytes stored = templ, probe = fresh;
+  int score = 0, error = 0;
+  char message[256];
+  functions_.compareEnroll1to1UsingFData(as<tagFDATA>(probe), as<tagENROLL>(stored), &score, message, &error);
+  return score == 100;
 }
 
 std::string ClassicFamily::lastComparison() const {

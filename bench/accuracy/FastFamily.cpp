@@ -5,6 +5,8 @@
 
 #include "api/RecordLayout.h"
 #include "bench/accuracy/TemplateAssembly.h"
+#include "enroll/SecurityLevel.h"
+#include "fast/FastMatch.h"
 #include "ridgecore.h"
 
 namespace accuracy {
@@ -72,6 +74,28 @@ int FastFamily::search1toN(const Image& probe, const std::vector<Bytes>& templat
   VD_FAST_CompareEnroll1toNUsingFData(as<tagFASTFDATA>(record), buffer.data(), int(templates.size()), int(size), 0,
                                       &index, &score, message, &error);
   return score == 100 ? index : -1;
+}
+
+int FastFamily::pairCount(const Bytes& stored, const Bytes& fresh) {
+  return ridgecore::EvaluateFastMatch(*reinterpret_cast<const tagFASTFDATA*>(stored.data()),
+                                      *reinterpret_cast<const tagFASTFDATA*>(fresh.data()))
+      .result;
+}
+
+int FastFamily::pairsToMatch(int level) const { return ridgecore::FastPairsToMatch(level); }
+
+void FastFamily::setLevel(Bytes& templ, int level) {
+  char message[256];
+  int error = 0;
+  VD_FAST_SetSecurityLevel(as<tagFASTENROLL>(templ), level, message, &error);
+}
+
+bool FastFamily::matchesTemplate(const Bytes& templ, const Bytes& fresh) {
+  Bytes stored = templ, probe = fresh;
+  int score = 0, error = 0;
+  char message[256];
+  VD_FAST_CompareEnroll1to1UsingFData(as<tagFASTFDATA>(probe), as<tagFASTENROLL>(stored), &score, message, &error);
+  return score == 100;
 }
 
 }  // namespace accuracy

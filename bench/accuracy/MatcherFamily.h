@@ -46,6 +46,20 @@ class MatcherFamily {
   // identified with, or -1.
   virtual int search1toN(const Image& probe, const std::vector<Bytes>& templates) = 0;
 
+  // The paired count that a template comparison judges, `stored` being the
+  // template's side: classic, the pairs the decision accepted (0 rejected, -1
+  // no minutiae); fast, the fast paired count.
+  virtual int pairCount(const Bytes& stored, const Bytes& fresh) = 0;
+
+  // The pairs a comparison with a template of this security level needs.
+  virtual int pairsToMatch(int level) const = 0;
+
+  // Sets a completed template's security level through the family's export.
+  virtual void setLevel(Bytes& templ, int level) = 0;
+
+  // The 1:1 comparison of a record with a template: true for a score of 100.
+  virtual bool matchesTemplate(const Bytes& templ, const Bytes& fresh) = 0;
+
   // A few words about the last comparison (raw count, decision), for the failure lists.
   virtual std::string lastComparison() const { return {}; }
 };

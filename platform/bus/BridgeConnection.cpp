@@ -1,18 +1,54 @@
 #include "platform/bus/BridgeConnection.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 
 #include "platform/bus/BusProtocol.h"
 #include "platform/bus/MessageBus.h"
 
 namespace platform {
+namespace {
 
-BridgeConnection::BridgeConnection(QLocalSocket* socket, WindowHandle target, QObject* parent)
-    : QObject(parent), socket_(socket), target_(target) {
+// Requests are short lines: a few of them at a time is all a peer gets buffered.
+constexpr qint64 kReadBufferBytes = 4096;
+
+}  // namespace
+
+BridgeConnection::BridgeConnection(QLocalSocket* socket, WindowHandle target, const MessageBridge::Limits& limits,
+                                   QObject* parent)
+    : QObject(parent), socket_(socket), idle_(new QTimer(this)), target_(target), limits_(limits) {
   socket->setParent(this);
+  socket->setReadBufferSize(kReadBufferBytes);
+  idle_->setSingleShot(true);
+  idle_->setInterval(limits_.idleTimeoutMs);
+  connect(idle_, &QTimer::timeout, this, &BridgeConnection::idleTooLong);
   connect(socket, &QLocalSocket::readyRead, this, &BridgeConnection::readRequests);
+  connect(socket, &QLocalSocket::bytesWritten, this, &BridgeConnection::repliesRead);
   connect(socket, &QLocalSocket::disconnected, this, &QObject::deleteLater);
+  idle_->start();
   readRequests();  // bytes may have come with the connection
+}
+
+bool BridgeConnection::repliesPiledUp() const {
+  return socket_ && socket_->bytesToWrite() > limits_.maxUnreadReplyBytes;
+}
+
+void BridgeConnection::drop() {
+  idle_->stop();
+  if (socket_) socket_->abort();
+  deleteLater();
+}
+
+void BridgeConnection::idleTooLong() {
+  // A handler still running is not idleness: its reply is on the way.
+  if (busy_) return;
+  drop();
+}
+
+void BridgeConnection::repliesRead() {
+  if (!stalled_ || !socket_ || socket_->bytesToWrite() > limits_.maxUnreadReplyBytes / 2) return;
+  stalled_ = false;
+  readRequests();
 }
 
 void BridgeConnection::reply(const QByteArray& line) {
@@ -41,11 +77,18 @@ QByteArray BridgeConnection::handle(const QByteArray& line) {
 }
 
 void BridgeConnection::readRequests() {
-  if (busy_) return;  // the request in hand finishes first; its loop picks up the rest
+  if (busy_ || stalled_) return;  // the request in hand finishes first; its loop picks up the rest
   busy_ = true;
   QPointer<BridgeConnection> alive(this);
   const qint64 maxLine = static_cast<qint64>(bus::kMaxLineLength) + 2;
+  bool handled = false;
   while (socket_) {
+    if (repliesPiledUp()) {
+      // The peer sends without reading: stop reading it until it catches up (or
+      // the idle time-out drops it). Its requests wait in the kernel, not here.
+      stalled_ = true;
+      break;
+    }
     if (discarding_) {
       // The rest of an over-long request, up to its line end, is dropped.
       QByteArray part = socket_->readLine(maxLine);
@@ -66,11 +109,14 @@ void BridgeConnection::readRequests() {
       continue;
     }
     line.chop(line.endsWith("\r\n") ? 2 : 1);
+    idle_->stop();
     QByteArray answer = handle(line);
     if (!alive) return;  // the handler's nested event loop saw the client go
     reply(answer);
+    handled = true;
   }
   busy_ = false;
+  if (handled || !idle_->isActive()) idle_->start();
 }
 
 }  // namespace platform

@@ -11,8 +11,14 @@ namespace platform {
 //
 //   auto reply = platform::BusClient::send(platform::msg::kLoginRequest, 0, 0);
 //   if (!reply.ok) qWarning() << reply.error;
+//
+// It talks only to a bridge of its own user (SO_PEERCRED), in the default place
+// only when the runtime folder is private, and reads an answer of at most
+// kMaxReplyLength bytes.
 class BusClient {
  public:
+  static constexpr int kMaxReplyLength = 4096;
+
   struct Reply {
     bool ok = false;
     std::int64_t result = 0;  // the handler's result (send) or 1 (post)

@@ -3,8 +3,9 @@
 //
 //   lockmere-send [--post] [--timeout SECONDS] [--socket PATH] MSG WPARAM LPARAM
 //
-// Numbers are decimal or 0x hexadecimal and may be negative. Exit status: 0 when
-// the message was handled, 1 when it could not be delivered, 2 for a usage error.
+// Numbers are decimal or 0x hexadecimal and may be negative. Without --timeout a
+// send gives up after 30 s, a post after 10 s. Exit status: 0 when the message was
+// handled, 1 when it could not be delivered, 2 for a usage error.
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -14,10 +15,15 @@
 
 namespace {
 
+// A tool in a script must not hang on a handler that never returns.
+constexpr int kDefaultSendTimeoutMs = 30000;
+constexpr int kDefaultPostTimeoutMs = 10000;
+
 int usage(const QString& problem) {
   QTextStream err(stderr);
   err << "lockmere-send: " << problem << "\n"
-      << "usage: lockmere-send [--post] [--timeout SECONDS] [--socket PATH] MSG WPARAM LPARAM\n";
+      << "usage: lockmere-send [--post] [--timeout SECONDS] [--socket PATH] MSG WPARAM LPARAM\n"
+      << "       --timeout: how long to wait for the answer (default 30 s, 10 s with --post)\n";
   return 2;
 }
 
@@ -62,7 +68,8 @@ int main(int argc, char** argv) {
   auto lParam = platform::bus::parseNumber(numbers[2].toStdString());
   if (!lParam) return usage("bad LPARAM: " + numbers[2]);
 
-  auto reply = post ? platform::BusClient::post(*message, *wParam, *lParam, timeoutMs < 0 ? 10000 : timeoutMs, socket)
+  if (timeoutMs < 0) timeoutMs = post ? kDefaultPostTimeoutMs : kDefaultSendTimeoutMs;
+  auto reply = post ? platform::BusClient::post(*message, *wParam, *lParam, timeoutMs, socket)
                     : platform::BusClient::send(*message, *wParam, *lParam, timeoutMs, socket);
   if (!reply.ok) {
     QTextStream(stderr) << "lockmere-send: " << reply.error << "\n";

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "enroll/SecurityLevel.h"
 #include "match/MatchFeatureSets.h"
 #include "match/MatchListBuilder.h"
 
@@ -9,6 +10,7 @@ namespace ridgecore {
 namespace {
 
 constexpr int kSlots = 3;
+static_assert(ClassicPairsToMatch(VD_SECURITYMAX) == kMatchingPairs, "level 5 is the record comparison's rule");
 
 const tagENROLL& templateAt(const unsigned char* buffer, int i, int dataSize, int headerSize) {
   const std::ptrdiff_t offset = std::ptrdiff_t{headerSize} + std::ptrdiff_t{i} * dataSize;
@@ -38,7 +40,7 @@ int SearchTemplates(const tagFDATA& probe, const unsigned char* buffer, int coun
       }
       PrepareMatchList(enroll.slot[slot], scanned);
       *score = MatchFeatureSets(scanned, searched, options);
-      if (*score >= kMatchingPairs) {
+      if (*score >= ClassicPairsToMatch(enroll.security)) {
         *index = i;
         *score = kMatchScore;
         return kSearchMatched;

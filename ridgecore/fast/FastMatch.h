@@ -12,7 +12,7 @@ namespace ridgecore {
 class FastProbe;
 
 inline constexpr int kFastRecordMatch = 11;    // the 1:1 record comparison's match
-inline constexpr int kFastTemplateMatch = 12;  // template comparisons and searches
+inline constexpr int kFastTemplateMatch = 12;  // templates of level 5 (enroll/SecurityLevel.h)
 
 // What one comparison found, stage by stage.
 struct FastMatchReport {

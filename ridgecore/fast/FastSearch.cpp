@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "enroll/SecurityLevel.h"
 #include "fast/FastMatch.h"
 #include "fast/FastParams.h"
 #include "fast/FastProbe.h"
@@ -24,6 +25,7 @@ constexpr int kParallelFrom = 256;  // fewer comparisons are not worth a thread
 constexpr int kMaxThreads = 4;
 constexpr int kNone = INT_MAX;
 constexpr size_t kCacheLine = 64;
+static_assert(FastPairsToMatch(VD_SECURITYMAX) == kFastTemplateMatch, "level 5 is the fast template rule");
 
 // The comparisons of a search in slot-major order: position p is slot
 // p / count of template p % count.
@@ -100,7 +102,7 @@ class SearchRun {
         o.lastMeasured = position;
         o.translation = report.translation;
       }
-      if (report.result >= kFastTemplateMatch) {
+      if (report.result >= FastPairsToMatch(enroll.security)) {
         finish(o, position);
         return;
       }
@@ -113,7 +115,7 @@ class SearchRun {
     const char* next = reinterpret_cast<const char*>(&order_.templateAt(position % order_.count));
     const char* slot =
         reinterpret_cast<const char*>(&reinterpret_cast<const tagFASTENROLL*>(next)->slot[position / order_.count]);
-    __builtin_prefetch(next + 1);  // the magic byte
+    __builtin_prefetch(next + 1);  // the magic and level bytes
     for (size_t line = 0; line < sizeof(tagFASTFDATA); line += kCacheLine) __builtin_prefetch(slot + line);
   }
 

@@ -9,8 +9,9 @@ namespace ridgecore {
 // search does (SearchTemplates): template i at buffer + headerSize +
 // i * dataSize, slot 0 of every template first, then slot 1, then slot 2;
 // a template without the magic byte ends the search when it is reached
-// (kSearchBadTemplate); the first comparison with 12 fast pairs or more is
-// the match (kSearchMatched, *index, *score 100); else kSearchNoMatch with
+// (kSearchBadTemplate); the first comparison that reaches the fast pairs its
+// template's security level asks for (enroll/SecurityLevel.h; 12 at level 5)
+// is the match (kSearchMatched, *index, *score 100); else kSearchNoMatch with
 // score 0. null outputs are allowed; a null buffer with templates to search
 // is kSearchBadTemplate. count at most 32767 (the exports refuse more).
 //

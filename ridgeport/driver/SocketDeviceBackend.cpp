@@ -1,18 +1,23 @@
 #include "ridgeport/driver/SocketDeviceBackend.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <fstream>
+#include <cerrno>
 #include <vector>
 
 #include "platform/Paths.h"
+#include "platform/UnixSocket.h"
 #include "ridgeport/driver/SocketWire.h"
 
 namespace ridgeport::driver {
 namespace {
 
+namespace net = platform::unixsocket;
+
 class SocketDevice : public DeviceObject {
  public:
-  explicit SocketDevice(int fd) : fd_(fd) {}
+  SocketDevice(int fd, std::chrono::milliseconds timeout) : fd_(fd), timeout_(timeout) {}
 
   ~SocketDevice() override {
     // Say goodbye, so that the device has let go of the object when we return.
@@ -56,23 +61,26 @@ class SocketDevice : public DeviceObject {
   }
 
  private:
-  // Sends one request and receives its reply into out (at most outSize bytes).
-  // Returns the reply's status, or kDeviceError when the connection failed.
+  // Sends one request and receives its reply into out (at most outSize bytes),
+  // all before one deadline: a device that answers a byte at a time cannot
+  // stretch a call. Returns the reply's status, or kDeviceError when the
+  // connection failed or the deadline passed.
   std::uint32_t call(std::uint32_t op, const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                      std::size_t outSize, std::uint32_t* got) {
     *got = 0;
     if (broken_) return wire::kDeviceError;
+    const net::Deadline deadline = net::deadlineIn(timeout_);
     wire::RequestHeader h{op, static_cast<std::uint32_t>(inSize), static_cast<std::uint32_t>(outSize)};
     auto header = wire::encode(h);
-    wire::ReplyHeader reply;
     std::uint8_t replyBytes[wire::kReplyHeaderSize];
-    if (!wire::sendAll(fd_, header.data(), header.size()) || (inSize > 0 && !wire::sendAll(fd_, in, inSize)) ||
-        !wire::receiveAll(fd_, replyBytes, sizeof replyBytes)) {
+    if (!net::sendAll(fd_, header.data(), header.size(), deadline) ||
+        (inSize > 0 && !net::sendAll(fd_, in, inSize, deadline)) ||
+        !net::receiveAll(fd_, replyBytes, sizeof replyBytes, deadline)) {
       broken_ = true;  // a lost or late reply leaves the stream out of step
       return wire::kDeviceError;
     }
-    reply = wire::decodeReplyHeader(replyBytes);
-    if (reply.length > outSize || (reply.length > 0 && !wire::receiveAll(fd_, out, reply.length))) {
+    const wire::ReplyHeader reply = wire::decodeReplyHeader(replyBytes);
+    if (reply.length > outSize || (reply.length > 0 && !net::receiveAll(fd_, out, reply.length, deadline))) {
       broken_ = true;
       return wire::kDeviceError;
     }
@@ -81,38 +89,77 @@ class SocketDevice : public DeviceObject {
   }
 
   int fd_;
+  std::chrono::milliseconds timeout_;
   bool opened_ = false;
   bool broken_ = false;
 };
 
+// The first line of an instance file: a regular file of this user, read up to a
+// few hundred bytes without waiting. Empty when there is none or it is unusable.
+std::string instanceText(const std::string& path) {
+  std::string error;
+  const int fd = platform::paths::openPrivateFile(path, O_RDONLY, &error);
+  if (fd < 0) {
+    if (errno != ENOENT) platform::paths::warnOnce(error);
+    return {};
+  }
+  char buffer[wire::kMaxInstanceText + 1];
+  std::size_t have = 0;
+  while (have < sizeof buffer) {
+    const ssize_t n = ::read(fd, buffer + have, sizeof buffer - have);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    have += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  const std::string text(buffer, have);
+  const auto end = text.find('\n');
+  if (end == std::string::npos && have > wire::kMaxInstanceText) return {};  // no line of a sensible length
+  return text.substr(0, end);
+}
+
 }  // namespace
 
-SocketDeviceBackend::SocketDeviceBackend(std::string deviceDir) : deviceDir_(std::move(deviceDir)) {}
+SocketDeviceBackend::SocketDeviceBackend(std::string deviceDir, std::chrono::milliseconds timeout)
+    : deviceDir_(std::move(deviceDir)), timeout_(timeout) {}
 
 std::string SocketDeviceBackend::folder() const {
   return deviceDir_.empty() ? platform::paths::deviceDir() : deviceDir_;
 }
 
+std::optional<std::string> SocketDeviceBackend::usableFolder() const {
+  const std::string dir = folder();
+  struct stat st {};
+  if (::lstat(dir.c_str(), &st) != 0 && errno == ENOENT) return std::nullopt;  // no simulator made it
+  platform::paths::PrivateDir checked = platform::paths::privateDir(dir, false);
+  if (!checked) {
+    platform::paths::warnOnce(checked.error);
+    return std::nullopt;
+  }
+  return checked.path;
+}
+
 std::unique_ptr<DeviceObject> SocketDeviceBackend::open(int number) {
   if (number < 0 || number >= kDeviceObjectCount) return nullptr;
-  int fd = wire::connectTo(wire::socketPath(folder(), number));
+  const auto dir = usableFolder();
+  if (!dir) return nullptr;
+  const int fd = net::connectTo(wire::socketPath(*dir, number), net::deadlineIn(timeout_));
   if (fd < 0) return nullptr;
-  wire::setTimeouts(fd, kTimeoutMs);
-  auto device = std::make_unique<SocketDevice>(fd);
+  auto device = std::make_unique<SocketDevice>(fd, timeout_);
   if (!device->open()) return nullptr;
   return device;
 }
 
 std::vector<DeviceInstance> SocketDeviceBackend::deviceInstances() {
   std::vector<DeviceInstance> list;
-  const std::string dir = folder();
+  const auto dir = usableFolder();
+  if (!dir) return list;
   for (int n = 0; n < kDeviceObjectCount; ++n) {
-    std::ifstream file(wire::instanceFilePath(dir, n));
-    std::string text;
-    if (!file || !std::getline(file, text) || text.empty()) continue;
+    const std::string text = instanceText(wire::instanceFilePath(*dir, n));
+    if (text.empty()) continue;
     // A simulator that died leaves its files behind: only a socket that still
-    // answers is a linked device.
-    int fd = wire::connectTo(wire::socketPath(dir, n));
+    // answers, in time and as this user, is a linked device.
+    const int fd = net::connectTo(wire::socketPath(*dir, n), net::deadlineIn(std::min(timeout_, kPresenceProbe)));
     if (fd >= 0) ::close(fd);
     list.push_back({text, fd >= 0 ? 1u : 0u});
   }

@@ -1,12 +1,5 @@
 #include "ridgeport/driver/SocketWire.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <sys/un.h>
-#include <unistd.h>
-#include <cerrno>
-#include <cstring>
-
 namespace ridgeport::driver::wire {
 namespace {
 
@@ -38,61 +31,6 @@ std::array<std::uint8_t, kReplyHeaderSize> encode(const ReplyHeader& h) {
 RequestHeader decodeRequestHeader(const std::uint8_t* b) { return {get32(b), get32(b + 4), get32(b + 8)}; }
 
 ReplyHeader decodeReplyHeader(const std::uint8_t* b) { return {get32(b), get32(b + 4)}; }
-
-bool sendAll(int fd, const void* data, std::size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t n = ::send(fd, p, size, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool receiveAll(int fd, void* data, std::size_t size) {
-  auto* p = static_cast<char*>(data);
-  while (size > 0) {
-    ssize_t n = ::recv(fd, p, size, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-void setTimeouts(int fd, int milliseconds) {
-  timeval tv{};
-  tv.tv_sec = milliseconds / 1000;
-  tv.tv_usec = (milliseconds % 1000) * 1000;
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-}
-
-int connectTo(const std::string& path) {
-  sockaddr_un addr{};
-  if (path.size() >= sizeof addr.sun_path) {
-    errno = ENAMETOOLONG;
-    return -1;
-  }
-  addr.sun_family = AF_UNIX;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  int rc;
-  do {
-    rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return -1;
-  }
-  return fd;
-}
 
 std::string socketPath(const std::string& deviceDir, int number) {
   return deviceDir + "/VERAUSB" + std::to_string(number);

@@ -7,7 +7,9 @@
 // Every request is a 12-byte header (op, input length, output length: u32
 // little-endian) followed by the input bytes; every reply is an 8-byte header
 // (status, length) followed by the output bytes. A connection must send kOpen
-// first; the device accepts one open connection at a time.
+// first; the device accepts one open connection at a time. Socket I/O goes
+// through platform/UnixSocket.h: every step has a deadline and both ends check
+// that the other runs as the same user.
 
 #include <array>
 #include <cstddef>
@@ -53,16 +55,9 @@ std::array<std::uint8_t, kReplyHeaderSize> encode(const ReplyHeader& h);
 RequestHeader decodeRequestHeader(const std::uint8_t* bytes);
 ReplyHeader decodeReplyHeader(const std::uint8_t* bytes);
 
-// Whole-buffer socket I/O, retried on EINTR; false on error, end of stream or
-// time-out. Sending never raises SIGPIPE.
-bool sendAll(int fd, const void* data, std::size_t size);
-bool receiveAll(int fd, void* data, std::size_t size);
-
-// Applies send and receive time-outs to a socket.
-void setTimeouts(int fd, int milliseconds);
-
-// A connected socket to path, or -1 (errno set).
-int connectTo(const std::string& path);
+// The longest device-instance text an instance file may hold; the presence
+// listing reads no more than this (and a line end) of one.
+inline constexpr std::size_t kMaxInstanceText = 255;
 
 std::string socketPath(const std::string& deviceDir, int number);
 std::string instanceFilePath(const std::string& deviceDir, int number);

@@ -1,29 +1,35 @@
 #include "ridgeport/sim/CommandChannel.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
 
-#include "ridgeport/driver/SocketWire.h"
+#include "platform/Paths.h"
+#include "platform/UnixSocket.h"
 #include "ridgeport/sim/SensorSimulator.h"
 
 namespace ridgeport::sim {
 
-namespace wire = driver::wire;
-
 namespace {
+
+namespace net = platform::unixsocket;
 
 constexpr std::size_t kMaxLine = 4096;
 constexpr int kMaxImageSide = 2000;
+// A finger image takes the simulator a moment to turn into a frame; the request
+// log of a busy device is long, but not endless.
+constexpr auto kCommandTime = std::chrono::seconds(60);
+constexpr std::size_t kMaxAnswer = 4u << 20;
 
-bool readLine(int fd, std::string& line) {
+bool readLine(int fd, std::string& line, net::Deadline deadline) {
   line.clear();
   char c;
   while (line.size() < kMaxLine) {
-    if (!wire::receiveAll(fd, &c, 1)) return false;
+    if (!net::receiveAll(fd, &c, 1, deadline)) return false;
     if (c == '\n') return true;
     line += c;
   }
@@ -42,7 +48,7 @@ bool nextNumber(std::istringstream& words, long& value) {
 std::string noDevice(int n) { return "error: no device VERAUSB" + std::to_string(n); }
 
 // Carries out one command; returns the answer text.
-std::string run(SensorSimulator& sim, int fd, const std::string& line) {
+std::string run(SensorSimulator& sim, int fd, const std::string& line, net::Deadline deadline) {
   std::istringstream words(line);
   std::string command;
   words >> command;
@@ -100,7 +106,7 @@ std::string run(SensorSimulator& sim, int fd, const std::string& line) {
     if (!nextNumber(words, w) || !nextNumber(words, h) || w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide)
       return "error: finger N WIDTH HEIGHT";
     GreyImage image(static_cast<int>(w), static_cast<int>(h));
-    if (!wire::receiveAll(fd, image.pixels.data(), image.pixels.size())) return "error: image bytes missing";
+    if (!net::receiveAll(fd, image.pixels.data(), image.pixels.size(), deadline)) return "error: image bytes missing";
     std::string error;
     return sim.setFinger(static_cast<int>(n), image, &error) ? "ok" : "error: " + error;
   }
@@ -110,32 +116,47 @@ std::string run(SensorSimulator& sim, int fd, const std::string& line) {
 }  // namespace
 
 void CommandChannel::serve(SensorSimulator& simulator, int fd) {
+  const net::Deadline deadline = net::deadlineIn(kCommandTime);
   std::string line;
-  if (!readLine(fd, line)) return;
-  const std::string answer = run(simulator, fd, line) + "\n";
-  wire::sendAll(fd, answer.data(), answer.size());
+  if (!readLine(fd, line, deadline)) return;
+  const std::string answer = run(simulator, fd, line, deadline) + "\n";
+  net::sendAll(fd, answer.data(), answer.size(), deadline);
 }
 
 bool CommandChannel::send(const std::string& deviceDir, const std::string& line,
                           const std::vector<std::uint8_t>& payload, std::string* reply) {
   const std::string path = SensorSimulator::controlSocketPath(deviceDir);
-  int fd = wire::connectTo(path);
+  // Only a simulator of this user, in a private folder, gets the images.
+  struct stat st {};
+  if (::lstat(deviceDir.c_str(), &st) == 0) {
+    const platform::paths::PrivateDir dir = platform::paths::privateDir(deviceDir, false);
+    if (!dir) {
+      *reply = dir.error;
+      return false;
+    }
+  }
+  const net::Deadline deadline = net::deadlineIn(kCommandTime);
+  std::string why;
+  int fd = net::connectTo(path, deadline, &why);
   if (fd < 0) {
-    *reply = "no simulated sensor is running (" + path + ": " + std::strerror(errno) + ")";
+    *reply = errno == EPERM ? why : "no simulated sensor is running (" + why + ")";
     return false;
   }
-  // A finger image takes the simulator a moment to turn into a frame.
-  wire::setTimeouts(fd, 60000);
   const std::string request = line + "\n";
   std::string answer;
-  if (wire::sendAll(fd, request.data(), request.size()) &&
-      (payload.empty() || wire::sendAll(fd, payload.data(), payload.size()))) {
+  if (net::sendAll(fd, request.data(), request.size(), deadline) &&
+      (payload.empty() || net::sendAll(fd, payload.data(), payload.size(), deadline))) {
     ::shutdown(fd, SHUT_WR);
     char buffer[4096];
-    ssize_t got;
-    while ((got = ::recv(fd, buffer, sizeof buffer, 0)) > 0) answer.append(buffer, static_cast<std::size_t>(got));
+    long got;
+    while (answer.size() <= kMaxAnswer && (got = net::receiveSome(fd, buffer, sizeof buffer, deadline)) > 0)
+      answer.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(fd);
+  if (answer.size() > kMaxAnswer) {
+    *reply = "the simulated sensor's answer is too long";
+    return false;
+  }
   while (!answer.empty() && answer.back() == '\n') answer.pop_back();
   if (answer == "ok" || answer.rfind("ok\n", 0) == 0) {
     *reply = answer.size() > 3 ? answer.substr(3) : std::string();

@@ -4,14 +4,13 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
+#include "platform/UnixSocket.h"
 #include "ridgeport/driver/SocketWire.h"
 #include "ridgeport/sim/CommandChannel.h"
 #include "ridgeport/sim/FrameSynthesizer.h"
@@ -23,8 +22,12 @@ using Kind = RecordedRequest::Kind;
 
 namespace {
 
-// A client that stops reading must not stall the other device objects for long.
-constexpr int kClientTimeoutMs = 5000;
+namespace net = platform::unixsocket;
+
+// A client that stops reading or dawdles must not stall the other device objects
+// for long: every request and its reply have this long.
+constexpr auto kClientTime = std::chrono::milliseconds(5000);
+constexpr auto kProbeTime = std::chrono::milliseconds(1000);
 
 bool setError(std::string* error, const std::string& text) {
   if (error) *error = text;
@@ -32,35 +35,29 @@ bool setError(std::string* error, const std::string& text) {
 }
 
 int listenOn(const std::string& path, std::string* error) {
-  sockaddr_un addr{};
-  if (path.size() >= sizeof addr.sun_path) return setError(error, path + ": path too long"), -1;
-  addr.sun_family = AF_UNIX;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
   // A socket file that still answers belongs to a live server; one that does not
-  // is left over from a server that died.
-  int probe = wire::connectTo(path);
-  if (probe >= 0) {
-    ::close(probe);
-    return setError(error, path + ": already served by another simulator"), -1;
+  // is left over from a server that died. Nothing but a socket is ever removed.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode)) return setError(error, path + ": exists and is not a socket; not using it"), -1;
+    std::string why;
+    const int probe = net::connectTo(path, net::deadlineIn(kProbeTime), &why);
+    if (probe >= 0) ::close(probe);
+    if (probe >= 0 || errno != ECONNREFUSED)
+      return setError(error, path + ": already served by another simulator" + (probe >= 0 ? "" : " (" + why + ")")), -1;
+    ::unlink(path.c_str());
   }
-  ::unlink(path.c_str());
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0) {
-    setError(error, path + ": " + std::strerror(errno));
-    if (fd >= 0) ::close(fd);
+  return net::listenAt(path, 16, error);
+}
+
+// Only this user's programs may talk to the simulated device.
+int acceptPeer(int listenFd) {
+  const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+  if (fd >= 0 && net::peerUid(fd) != static_cast<long>(::geteuid())) {
+    ::close(fd);
     return -1;
   }
   return fd;
-}
-
-bool writeFileAtomically(const std::string& path, const std::string& text) {
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << text << '\n';
-    if (!out.flush()) return false;
-  }
-  return std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
 RecordedRequest describe(const wire::RequestHeader& h, const std::vector<std::uint8_t>& in) {
@@ -112,8 +109,9 @@ struct SensorSimulator::Connection {
 
 SensorSimulator::SensorSimulator(std::string deviceDir)
     : dir_(deviceDir.empty() ? platform::paths::deviceDir() : std::move(deviceDir)) {
-  if (!platform::paths::makeDirs(dir_, 0700)) {
-    error_ = dir_ + ": " + std::strerror(errno);
+  const platform::paths::PrivateDir dir = platform::paths::privateDir(dir_);
+  if (!dir) {
+    error_ = dir.error;
     return;
   }
   wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -158,10 +156,14 @@ bool SensorSimulator::plug(const DeviceConfig& config, std::string* error) {
   if (devices_[config.number]) return setError(error, "VERAUSB" + std::to_string(config.number) + " is plugged in");
   const int fd = listenOn(wire::socketPath(dir_, config.number), error);
   if (fd < 0) return false;
-  if (!writeFileAtomically(wire::instanceFilePath(dir_, config.number), config.deviceInstance())) {
+  // A temporary file of its own (mkstemp) renamed into place: nothing planted in
+  // the folder is followed or overwritten.
+  std::string why;
+  if (!platform::AtomicFile::writeFile(wire::instanceFilePath(dir_, config.number), config.deviceInstance() + "\n",
+                                       0600, &why)) {
     ::close(fd);
     ::unlink(wire::socketPath(dir_, config.number).c_str());
-    return setError(error, wire::instanceFilePath(dir_, config.number) + ": cannot write");
+    return setError(error, why);
   }
   devices_[config.number] = std::make_unique<Device>(config, fd, ++generation_);
   wake();
@@ -306,9 +308,8 @@ void SensorSimulator::serveCommands() {
       return;
     }
     if (fds[1].revents) return;
-    int fd = ::accept4(commandFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    int fd = acceptPeer(commandFd_);
     if (fd < 0) continue;
-    wire::setTimeouts(fd, kClientTimeoutMs);
     CommandChannel::serve(*this, fd);
     ::close(fd);
   }
@@ -370,9 +371,8 @@ void SensorSimulator::serve() {
     }
     for (std::size_t i = 0; i < listening.size(); ++i) {
       if (!fds[1 + i].revents) continue;
-      int fd = ::accept4(fds[1 + i].fd, nullptr, nullptr, SOCK_CLOEXEC);
+      int fd = acceptPeer(fds[1 + i].fd);
       if (fd < 0) continue;
-      wire::setTimeouts(fd, kClientTimeoutMs);
       std::lock_guard guard(mutex_);
       const Device* d = devices_[listening[i]].get();
       if (!d || d->listenFd != fds[1 + i].fd) {
@@ -387,12 +387,13 @@ void SensorSimulator::serve() {
 }
 
 bool SensorSimulator::handleRequest(Connection& c) {
+  const net::Deadline deadline = net::deadlineIn(kClientTime);
   std::uint8_t headerBytes[wire::kRequestHeaderSize];
-  if (!wire::receiveAll(c.fd, headerBytes, sizeof headerBytes)) return false;
+  if (!net::receiveAll(c.fd, headerBytes, sizeof headerBytes, deadline)) return false;
   const wire::RequestHeader h = wire::decodeRequestHeader(headerBytes);
   if (h.inLength > wire::kMaxPayload || h.outLength > wire::kMaxPayload || !knownOp(h.op)) return false;
   std::vector<std::uint8_t> in(h.inLength);
-  if (h.inLength > 0 && !wire::receiveAll(c.fd, in.data(), in.size())) return false;
+  if (h.inLength > 0 && !net::receiveAll(c.fd, in.data(), in.size(), deadline)) return false;
 
   RecordedRequest record = describe(h, in);
   RequestHook hook;
@@ -454,8 +455,8 @@ bool SensorSimulator::handleRequest(Connection& c) {
     if (logIt) log_[c.number].push_back(record);
   }
   const auto reply = wire::encode(wire::ReplyHeader{status, static_cast<std::uint32_t>(out.size())});
-  if (!wire::sendAll(c.fd, reply.data(), reply.size()) ||
-      (!out.empty() && !wire::sendAll(c.fd, out.data(), out.size())))
+  if (!net::sendAll(c.fd, reply.data(), reply.size(), deadline) ||
+      (!out.empty() && !net::sendAll(c.fd, out.data(), out.size(), deadline)))
     return false;
   return keep;
 }

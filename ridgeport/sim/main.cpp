@@ -144,14 +144,20 @@ int holdLock() {
     std::printf("%s\n", text);
     std::fflush(stdout);
   };
-  say(lock.tryLock() ? "held" : "busy");
+  // "busy" only when another holder has it; an unsafe folder is an error of its own.
+  auto take = [&] {
+    if (lock.tryLock()) return say("held"), true;
+    if (lock.wasHeldElsewhere()) return say("busy"), true;
+    return false;
+  };
+  if (!take()) return fail(lock.error());
   std::string line;
   while (std::getline(std::cin, line)) {
     if (line == "release") {
       lock.unlock();
       say("released");
-    } else if (line == "take") {
-      say(lock.tryLock() ? "held" : "busy");
+    } else if (line == "take" && !take()) {
+      return fail(lock.error());
     }
   }
   return 0;

@@ -299,6 +299,33 @@ TEST(Registry, ScopesAreSeparateFilesCreatedPrivate) {
   ::setenv("LOCKMERE_HOME", testenv::home().c_str(), 1);
 }
 
+TEST(Registry, DeletedValuesAndKeysLeaveNoTraceInTheFile) {
+  // Key blocks are deleted with their user: the bytes must not stay in free pages.
+  const std::string file = freshFile();
+  auto secret = [](char tag) {
+    std::string s;
+    while (s.size() < 3000) s += std::string("KEYBLOCK-") + tag + "-0123456789abcdef-";
+    return s;
+  };
+  auto inFile = [&](const std::string& what) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {}).find(what) != std::string::npos;
+  };
+  {
+    Registry reg(file, Registry::OpenMode::ReadWrite);
+    RegistryKey alice = create(reg, "Users\\alice");
+    ASSERT_TRUE(alice.writeBinary("Key1", secret('1').data(), secret('1').size()));
+    ASSERT_TRUE(alice.writeBinary("Key2", secret('2').data(), secret('2').size()));
+    ASSERT_TRUE(create(reg, "Users\\bob").writeString("Key1", "kept"));
+    ASSERT_TRUE(inFile(secret('1')) && inFile(secret('2')));
+    ASSERT_TRUE(alice.deleteValue("Key1"));
+    ASSERT_TRUE(reg.deleteKey("Users\\alice"));
+  }
+  EXPECT_FALSE(inFile(secret('1').substr(0, 40)));
+  EXPECT_FALSE(inFile(secret('2').substr(0, 40)));
+  EXPECT_TRUE(inFile("kept"));
+}
+
 TEST(Registry, ReadOnlyNeverCreatesAndReadsAMissingFileAsEmpty) {
   std::string file = freshFile();
   Registry ro(file, Registry::OpenMode::ReadOnly);

@@ -42,11 +42,14 @@ bool mappedInThisProcess(const std::string& name) {
 
 }  // namespace
 
-TEST(StatusBlock, NameComesFromTheEnvironmentOrIsTheSystemsOwn) {
+TEST(StatusBlock, NameComesFromTheEnvironmentOrIsTheSystemsOwnAndCarriesTheUser) {
+  const std::string uid = std::to_string(::geteuid());
   ::unsetenv("LOCKMERE_SHM_NAME");
-  EXPECT_EQ(StatusBlock::defaultName(), "/Lockmere Memory Maped IO");
+  EXPECT_EQ(StatusBlock::defaultName(), "/Lockmere Memory Maped IO." + uid);
+  EXPECT_EQ(StatusBlock::nameForUser(1000), "/Lockmere Memory Maped IO.1000");
+  EXPECT_EQ(StatusBlockReader().name(), StatusBlock::defaultName());
   ::setenv("LOCKMERE_SHM_NAME", "lockmere-other", 1);
-  EXPECT_EQ(StatusBlock::defaultName(), "/lockmere-other");
+  EXPECT_EQ(StatusBlock::defaultName(), "/lockmere-other." + uid);
   ::unsetenv("LOCKMERE_SHM_NAME");
   EXPECT_EQ(StatusBlock::normalizedName("/a/b"), "");
   EXPECT_EQ(StatusBlock::normalizedName(std::string(300, 'x')), "");
@@ -214,4 +217,32 @@ TEST(StatusBlock, WritesBeforeCreationFailCleanly) {
   EXPECT_FALSE(block.setLoggedIn(true));
   EXPECT_FALSE(block.errorString().empty());
   block.remove();  // nothing to remove: no effect
+}
+
+TEST(StatusBlock, AnotherUsersBlocksDoNotKeepThisUsersProgramFromCreatingItsOwn) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  const std::string base = uniqueName();
+  ::setenv("LOCKMERE_SHM_NAME", base.c_str(), 1);
+  // Another user runs the program first, and plants the design's single name too.
+  const pid_t other = ::fork();
+  if (other == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(10);
+    auto* theirs = new StatusBlock;  // left in place: that program is still running
+    if (!theirs->create(7)) ::_exit(11);
+    ::_exit(::shm_open(base.c_str(), O_RDWR | O_CREAT, 0644) >= 0 ? 0 : 12);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(other, &status, 0), other);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+  StatusBlock mine;
+  EXPECT_TRUE(mine.create(42)) << mine.errorString();
+  auto seen = StatusBlockReader().read();
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->windowHandle, 42u);
+  EXPECT_FALSE(StatusBlockReader(StatusBlock::nameForUser(65534)).read());  // theirs is not trusted
+  mine.remove();
+  ::shm_unlink(base.c_str());
+  ::shm_unlink(StatusBlock::nameForUser(65534).c_str());
+  ::unsetenv("LOCKMERE_SHM_NAME");
 }

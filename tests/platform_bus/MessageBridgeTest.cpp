@@ -1,14 +1,22 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
+#include "platform/Paths.h"
+#include "platform/UnixSocket.h"
 #include "platform/bus/BusClient.h"
 #include "platform/bus/MessageBridge.h"
 #include "platform/bus/MessageBus.h"
@@ -95,6 +103,89 @@ QByteArray rawExchange(const QString& path, const QByteArray& request, int lines
   });
   return replies.endsWith('\n') ? replies.chopped(1) : replies;
 }
+
+// Descriptors open in this process right now.
+int openDescriptors() {
+  return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+// Resident memory of this process in KiB.
+long residentKb() {
+  QFile status("/proc/self/status");
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  return -1;
+}
+
+int connectBlocking(const QString& path) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, path.toLocal8Bit().constData(), sizeof addr.sun_path - 1);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Another process that runs body and writes its one-number report to a pipe;
+// this thread's event loop keeps serving meanwhile. With hold, the process stays
+// (with whatever it has open) until this object goes.
+class OtherProcess {
+ public:
+  explicit OtherProcess(const std::function<long()>& body, bool hold = false) {
+    if (::pipe(pipe_) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      const long report = body();
+      (void)!::write(pipe_[1], &report, sizeof report);
+      while (hold) ::pause();
+      ::_exit(0);
+    }
+  }
+  ~OtherProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    ::close(pipe_[0]);
+    ::close(pipe_[1]);
+  }
+  // The report, serving events until it comes (or -999 after waitMs).
+  long report(int waitMs = kWaitMs) {
+    QDeadlineTimer deadline(waitMs);
+    pollfd p{pipe_[0], POLLIN, 0};
+    while (::poll(&p, 1, 0) == 0 && !deadline.hasExpired()) QTest::qWait(5);
+    long value = -999;
+    if (p.revents & POLLIN) (void)!::read(pipe_[0], &value, sizeof value);
+    return value;
+  }
+  pid_t pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  int pipe_[2] = {-1, -1};
+};
+
+// A bridge that drops idle peers after half a second, listening on path.
+struct ImpatientBridge {
+  Recorder window;
+  MessageBridge bridge{window.receiver.handle()};
+  MessageBridge::Limits limits = [] {
+    MessageBridge::Limits l;
+    l.idleTimeoutMs = 500;
+    return l;
+  }();
+  QString path;
+  bool listening;
+
+  explicit ImpatientBridge(const QString& socket) : path(socket) {
+    bridge.setLimits(limits);
+    listening = bridge.listen(path);
+  }
+};
 
 }  // namespace
 
@@ -220,22 +311,244 @@ class MessageBridgeTest : public QObject {
     QCOMPARE(refused.at(0).at(0).toLongLong(), 65534LL);
   }
 
-  void theSocketFolderIsMadePrivateAndMustBeTheUsers() {
+  void aFolderItMakesIsPrivateAndOneItFindsKeepsItsMode() {
     Recorder window;
     MessageBridge bridge(window.receiver.handle());
-    const QString dir = QString::fromStdString(testenv::makeTempDir("open"));
-    ::chmod(dir.toLocal8Bit().constData(), 0755);
-    QVERIFY(bridge.listen(dir + "/lockmere.bus"));
-    struct stat st {};
-    QCOMPARE(::stat(dir.toLocal8Bit().constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0700u);
+    const QString base = QString::fromStdString(testenv::makeTempDir("open"));
+    auto modeOf = [](const QString& path) {
+      struct stat st {};
+      return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    // Made by the bridge: private.
+    QVERIFY2(bridge.listen(base + "/made/lockmere.bus"), qPrintable(bridge.errorString()));
+    QCOMPARE(modeOf(base + "/made"), 0700u);
+    QCOMPARE(modeOf(base + "/made/lockmere.bus") & 0777, 0600u);
     bridge.close();
-    QVERIFY(!QFile::exists(dir + "/lockmere.bus"));  // closing removes the socket file
-    if (::geteuid() == 0) {
-      QCOMPARE(::chown(dir.toLocal8Bit().constData(), 65534, 65534), 0);
-      QVERIFY(!bridge.listen(dir + "/lockmere.bus"));
-      QVERIFY2(bridge.errorString().contains("another user"), qPrintable(bridge.errorString()));
+    QVERIFY(!QFile::exists(base + "/made/lockmere.bus"));  // closing removes the socket file
+    // Found: a home-like folder and a sticky shared one are left as they are.
+    for (unsigned mode : {0755u, 01777u}) {
+      const QString dir = base + "/found" + QString::number(mode, 8);
+      QVERIFY(QDir().mkdir(dir));
+      ::chmod(dir.toLocal8Bit().constData(), mode);
+      QVERIFY2(bridge.listen(dir + "/lockmere.bus"), qPrintable(bridge.errorString()));
+      QCOMPARE(modeOf(dir), mode);
+      QCOMPARE(rawExchange(dir + "/lockmere.bus", "send 1 0 0\n"), QByteArray("ok 4242"));
+      bridge.close();
     }
+    if (::geteuid() == 0) {
+      QCOMPARE(::chown((base + "/made").toLocal8Bit().constData(), 65534, 65534), 0);
+      QVERIFY(!bridge.listen(base + "/made/lockmere.bus"));
+      QVERIFY2(bridge.errorString().contains("another user"), qPrintable(bridge.errorString()));
+      QCOMPARE(modeOf(base + "/made"), 0700u);
+    }
+  }
+
+  void aFloodOfIdleConnectionsIsCappedAndTheProgramStaysReachable() {
+    ImpatientBridge impatient(socketPath());
+    QVERIFY(impatient.listening);
+    auto& [window, bridge, limits, path, listening] = impatient;
+    const int before = openDescriptors();
+    // Another process opens 200 connections, says nothing and keeps them open.
+    OtherProcess flood(
+        [&]() -> long {
+          std::vector<int> fds;
+          for (int i = 0; i < 200; ++i)
+            if (int fd = connectBlocking(path); fd >= 0) fds.push_back(fd);
+          char answer[64] = {};
+          timeval tv{2, 0};
+          ::setsockopt(fds.back(), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+          const bool told = ::recv(fds.back(), answer, sizeof answer - 1, 0) > 0 && std::strstr(answer, "busy");
+          return told ? static_cast<long>(fds.size()) : -1;
+        },
+        true);
+    int peak = 0;
+    int mostConnections = 0;
+    long flooded = -999;
+    for (QDeadlineTimer deadline(kWaitMs); flooded == -999 && !deadline.hasExpired();) {
+      peak = std::max(peak, openDescriptors() - before);
+      mostConnections = std::max(mostConnections, bridge.connectionCount());
+      flooded = flood.report(20);
+    }
+    QCOMPARE(flooded, 200L);  // all connected; the last was told the bridge is busy
+    QVERIFY2(peak <= limits.maxConnections + 4, qPrintable(QString("peak %1 descriptors").arg(peak)));
+    QVERIFY(mostConnections <= limits.maxConnections);
+    // Idle connections are dropped, though the flood still holds its end of them.
+    QTRY_COMPARE_WITH_TIMEOUT(bridge.connectionCount(), 0, 5000);
+    QCOMPARE(runTool({"--socket", path, "1", "0", "0"}).exitCode, 0);
+    QVERIFY(bridge.isListening());
+  }
+
+  void afterAFailedAcceptTheBridgeListensAgain() {
+    Recorder window;
+    MessageBridge bridge(window.receiver.handle());
+    const QString path = socketPath();
+    QVERIFY(bridge.listen(path));
+    rlimit normal{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &normal), 0);
+    // No descriptor left for this process: every accept fails while five
+    // clients of another process wait.
+    rlimit exhausted = normal;
+    exhausted.rlim_cur = static_cast<rlim_t>(openDescriptors() + 2);  // the report pipe's two ends come first
+    OtherProcess* clients = nullptr;
+    {
+      QCOMPARE(::setrlimit(RLIMIT_NOFILE, &exhausted), 0);
+      clients = new OtherProcess([&]() -> long {
+        ::setrlimit(RLIMIT_NOFILE, &normal);
+        long answered = 0;
+        std::vector<int> fds;
+        for (int i = 0; i < 5; ++i) fds.push_back(connectBlocking(path));
+        for (int fd : fds) {
+          if (fd < 0) continue;
+          const auto deadline = platform::unixsocket::deadlineIn(std::chrono::seconds(10));
+          char reply[16] = {};
+          if (platform::unixsocket::sendAll(fd, "send 1 0 0\n", 11, deadline) &&
+              platform::unixsocket::receiveAll(fd, reply, 8, deadline) && std::string(reply) == "ok 4242\n")
+            ++answered;
+        }
+        return answered;
+      });
+      QTest::qWait(300);
+      QCOMPARE(::setrlimit(RLIMIT_NOFILE, &normal), 0);
+    }
+    QCOMPARE(clients->report(), 5L);
+    delete clients;
+    QVERIFY(bridge.isListening());
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(runTool({"--socket", path, "1", "0", "0"}).exitCode, 0);
+  }
+
+  void aPeerThatLeavesItsRepliesUnreadIsNotReadAndIsDropped() {
+    ImpatientBridge impatient(socketPath());
+    QVERIFY(impatient.listening);
+    auto& [window, bridge, limits, path, listening] = impatient;
+    const long memoryBefore = residentKb();
+    constexpr long kToSend = 4 << 20;
+    // Sends requests as fast as the bridge takes them and never reads a reply:
+    // the report is the bytes sent, negative when the bridge hung up on it.
+    OtherProcess peer([&]() -> long {
+      const int fd = connectBlocking(path);
+      ::fcntl(fd, F_SETFL, O_NONBLOCK);
+      std::string chunk;
+      while (chunk.size() < 65536) chunk += "send 1 0 0\n";
+      long sent = 0;
+      while (sent < kToSend) {
+        const ssize_t n = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+          sent += n;
+          continue;
+        }
+        if (errno != EAGAIN) return -sent;
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, 3000) == 0) return sent;  // neither taken nor dropped
+      }
+      return sent;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const long outcome = peer.report();
+    QVERIFY2(outcome < 0, qPrintable(QString("not dropped, sent %1 bytes").arg(outcome)));
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    const long sent = -outcome;
+    QVERIFY2(sent < kToSend / 4, qPrintable(QString("the bridge read %1 bytes").arg(sent)));
+    QVERIFY(window.got.size() < static_cast<std::size_t>(sent / 11));
+    const long grown = residentKb() - memoryBefore;
+    QVERIFY2(grown < 16 * 1024, qPrintable(QString("grew by %1 KiB").arg(grown)));
+    QTRY_COMPARE_WITH_TIMEOUT(bridge.connectionCount(), 0, 5000);
+    QCOMPARE(runTool({"--socket", path, "1", "0", "0"}).exitCode, 0);
+  }
+
+  void theToolBoundsTheAnswerItReadsAndTheTimeItWaits() {
+    const QString dir = QString::fromStdString(testenv::makeTempDir("fake"));
+    // A server of this user that answers with an endless line, and one that never answers.
+    const std::string endless = (dir + "/endless.bus").toStdString();
+    const std::string silent = (dir + "/silent.bus").toStdString();
+    const int endlessFd = platform::unixsocket::listenAt(endless, 4);
+    const int silentFd = platform::unixsocket::listenAt(silent, 4);
+    QVERIFY(endlessFd >= 0 && silentFd >= 0);
+    std::atomic<long> written{0};
+    std::thread server([&] {
+      const int fd = ::accept(endlessFd, nullptr, nullptr);
+      const std::string chunk(65536, 'x');
+      while (written < (256L << 20) && ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL) > 0) written += 65536;
+      ::close(fd);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    Tool t = runTool({"--socket", dir + "/endless.bus", "1", "0", "0"});
+    server.join();
+    QCOMPARE(t.exitCode, 1);
+    QVERIFY2(t.err.contains("too long"), qPrintable(t.err));
+    QVERIFY2(written < (256L << 20), "the tool read on and on");
+    clock.restart();
+    t = runTool({"--socket", dir + "/silent.bus", "--timeout", "0.5", "1", "0", "0"});
+    QCOMPARE(t.exitCode, 1);
+    QVERIFY2(t.err.contains("no answer within 500 ms"), qPrintable(t.err));
+    QVERIFY(clock.elapsed() < 5000);
+    ::close(endlessFd);
+    ::close(silentFd);
+  }
+
+  void clientsRefuseAServerOfAnotherUser() {
+    if (::geteuid() != 0) QSKIP("needs root to run a server as another user");
+    char dir[] = "/tmp/lockmere-fake-XXXXXX";
+    QVERIFY(::mkdtemp(dir));
+    QCOMPARE(::chown(dir, 65534, 65534), 0);
+    const QString path = QString(dir) + "/lockmere.bus";
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
+    // The other user's fake bridge reports whether any request reached it.
+    OtherProcess fake([&]() -> long {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) return -1;
+      const int listening = platform::unixsocket::listenAt(path.toStdString(), 4);
+      (void)!::write(ready[1], "r", 1);
+      long requests = 0;
+      pollfd p{listening, POLLIN, 0};
+      while (::poll(&p, 1, 3000) > 0) {
+        const int fd = ::accept(listening, nullptr, nullptr);
+        char buffer[64];
+        timeval tv{0, 500000};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        if (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+          ++requests;
+          (void)!::send(fd, "ok 1\n", 5, MSG_NOSIGNAL);
+        }
+        ::close(fd);
+      }
+      return requests;
+    });
+    char c;
+    QCOMPARE(::read(ready[0], &c, 1), 1);
+    Tool t = runTool({"--socket", path, "0x806", "0", "0"});
+    QCOMPARE(t.exitCode, 1);
+    QVERIFY2(t.err.contains("another user"), qPrintable(t.err));
+    auto reply = platform::BusClient::post(platform::msg::kBrowserGone, 1, 0, 2000, path);
+    QVERIFY(!reply.ok);
+    QCOMPARE(fake.report(), 0L);
+    ::unlink(path.toLocal8Bit().constData());
+    ::rmdir(dir);
+    ::close(ready[0]);
+    ::close(ready[1]);
+  }
+
+  void aRuntimeFolderOfAnotherUserIsNeitherListenedInNorAsked() {
+    if (::geteuid() != 0) QSKIP("needs root to make a folder of another user");
+    const QByteArray saved = qgetenv("LOCKMERE_HOME");
+    const QString home = QString::fromStdString(testenv::makeTempDir("taken"));
+    qputenv("LOCKMERE_HOME", home.toLocal8Bit());
+    const QString run = home + "/run";
+    QVERIFY(QDir().mkdir(run));
+    ::chmod(run.toLocal8Bit().constData(), 0777);
+    QCOMPARE(::chown(run.toLocal8Bit().constData(), 65534, 65534), 0);
+    Recorder window;
+    MessageBridge bridge(window.receiver.handle());
+    const bool listened = bridge.listen();
+    auto reply = platform::BusClient::send(1, 0, 0, 2000);
+    qputenv("LOCKMERE_HOME", saved);
+    QVERIFY(!listened);
+    QVERIFY2(bridge.errorString().contains(run + " belongs to another user"), qPrintable(bridge.errorString()));
+    QVERIFY(!reply.ok);
+    QVERIFY2(reply.error.contains(run + " belongs to another user"), qPrintable(reply.error));
+    QVERIFY(QDir(run).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System));
   }
 
   void onlyOneBridgeListensAndAStaleSocketIsTakenOver() {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "enroll/SecurityLevel.h"
 #include "fast/FastEnroll.h"
 #include "fast/FastMatch.h"
 #include "fast/FastParams.h"
@@ -27,14 +28,7 @@ tagFASTENROLL emptyTemplate() {
 }
 
 tagFASTENROLL completed(const tagFASTFDATA& s0, const tagFASTFDATA& s1, const tagFASTFDATA& s2) {
-  tagFASTENROLL e = emptyTemplate();
-  e.slot[0] = s0;
-  e.slot[1] = s1;
-  e.slot[2] = s2;
-  e.flags[0] = e.flags[1] = e.flags[2] = 1;
-  e.type = 2;
-  e.magic = RIDGECORE_ENROLL_MAGIC;
-  return e;
+  return MakeFastTemplate(s0, s1, s2);
 }
 
 // A finger spread over the image and the same finger moved by (dx, dy) pixels.
@@ -194,4 +188,32 @@ TEST(FastTemplateSearch, ThreadsChangeNothing) {
   EXPECT_EQ(bad.translation.dx, 16);
   EXPECT_EQ(search(list, match.other, 2), bad);
   EXPECT_EQ(search(list, match.other, 4), bad);
+}
+
+// Every thread reads each template's own level: a template of level 5 that
+// the probe pairs too little with does not match, one of level 1 further on
+// with the same record does, whichever thread meets it.
+TEST(FastTemplateSearch, ThreadsJudgeEachTemplateByItsOwnLevel) {
+  TemplateList list;
+  for (int i = 0; i < 150; ++i) {
+    tagFASTENROLL e = completed(otherFinger(10 + 3 * i), otherFinger(11 + 3 * i), otherFinger(12 + 3 * i));
+    e.security = VD_SECURITYMIN;
+    list.add(e);
+  }
+  const Scene weak = scene(9, 4, 30, 18);
+  const int pairs = FastMatch(weak.stored, weak.other);
+  ASSERT_GE(pairs, FastPairsToMatch(VD_SECURITYMIN));
+  ASSERT_LT(pairs, FastPairsToMatch(VD_SECURITYMAX));
+  list.at(20).slot[2] = weak.stored;  // position 320
+  list.at(20).security = VD_SECURITYMAX;
+  list.at(130).slot[2] = weak.stored;  // position 430
+  const Outcome found = search(list, weak.other, 1);
+  EXPECT_EQ(found.code, kSearchMatched);
+  EXPECT_EQ(found.index, 130);
+  EXPECT_EQ(search(list, weak.other, 2), found);
+  EXPECT_EQ(search(list, weak.other, 4), found);
+
+  list.at(130).security = 0;  // no level: the strictest
+  EXPECT_EQ(search(list, weak.other, 1).code, kSearchNoMatch);
+  EXPECT_EQ(search(list, weak.other, 4).code, kSearchNoMatch);
 }

@@ -8,9 +8,11 @@
 
 #include "match/MatchFeatureSets.h"
 #include "match/MatchResults.h"
-#include "match/synthetic/SyntheticMinutiae.h"
+#include "tests/ridgecore/GoldenRecords.h"
 
 using namespace ridgecore;
+using ridgecoretest::fingerOf;
+using ridgecoretest::GoldenRecord;
 
 // Raw counts, decisions and translations of every genuine pair (both orders)
 // and every pair of first impressions of two fingers, over the real records
@@ -18,57 +20,20 @@ using namespace ridgecore;
 // change here is a change of the matcher's results. After a change made on
 // purpose: RIDGECORE_MATCH_GOLDEN_PRINT=1 test_ridgecore_match
 // --gtest_filter=RealPairsGolden.* > tests/ridgecore_match/data/real-pairs.txt
-namespace {
-
-struct Record {
-  std::string image;  // 101_3
-  tagFDATA record;
-};
-
-// "101_3.pgm 1 26 4c132b...": name, result, count, then x, y, type/direction bytes in hex.
-std::vector<Record> readRecords(const std::string& path) {
-  std::vector<Record> records;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string name, hex;
-    int result = 0, count = 0;
-    fields >> name >> result >> count >> hex;
-    if (result != 1) continue;
-    Record r{name.substr(0, name.find('.')), ridgecore::synthetic::MakeRecord({})};
-    r.record.count = static_cast<unsigned char>(count);
-    for (int k = 0; k < count; ++k) {
-      auto byte = [&](int i) {
-        return static_cast<unsigned char>(std::stoi(hex.substr(6 * k + 2 * i, 2), nullptr, 16));
-      };
-      r.record.minutiae[k].x = byte(0);
-      r.record.minutiae[k].y = byte(1);
-      r.record.minutiae[k].typeDir = byte(2);
-    }
-    records.push_back(r);
-  }
-  return records;
-}
-
-std::string finger(const Record& r) { return r.image.substr(0, r.image.find('_')); }
-
-}  // namespace
 
 TEST(RealPairsGolden, FiguresOverTheRealRecordsStayTheSame) {
   const bool print = std::getenv("RIDGECORE_MATCH_GOLDEN_PRINT") != nullptr;
   std::ifstream golden(RIDGECORE_MATCH_DATA_DIR "/real-pairs.txt");
   ASSERT_TRUE(print || golden) << "no golden table";
   int compared = 0, matched = 0;
-  for (const char* file :
-       {"fvc2000_db1_b-sensor", "fvc2000_db1_b-stored", "fvc2002_db1_b-sensor", "fvc2002_db1_b-stored"}) {
-    const std::vector<Record> records = readRecords(std::string(RIDGECORE_GOLDEN_DIR) + "/" + file + ".txt");
+  for (const char* file : ridgecoretest::kGoldenRecordFiles) {
+    const std::vector<GoldenRecord> records = ridgecoretest::readGoldenRecords(RIDGECORE_GOLDEN_DIR, file);
     ASSERT_GT(records.size(), 50u) << file;
     for (size_t a = 0; a < records.size(); ++a) {
-      const bool firstA = a == 0 || finger(records[a - 1]) != finger(records[a]);
+      const bool firstA = a == 0 || fingerOf(records[a - 1]) != fingerOf(records[a]);
       for (size_t b = 0; b < records.size(); ++b) {
-        const bool firstB = b == 0 || finger(records[b - 1]) != finger(records[b]);
-        const bool genuine = finger(records[a]) == finger(records[b]);
+        const bool firstB = b == 0 || fingerOf(records[b - 1]) != fingerOf(records[b]);
+        const bool genuine = fingerOf(records[a]) == fingerOf(records[b]);
         if (a == b || (!genuine && !(firstA && firstB))) continue;
         const int result = MatchFeatureSets(&records[a].record, &records[b].record);
         const MatchResults& r = LastMatchResults();

@@ -111,20 +111,38 @@ tagFDATA MakeRecord(const MinutiaSet& set) {
   return record;
 }
 
-tagENROLL MakeTemplate(const tagFDATA& slot0, const tagFDATA& slot1, const tagFDATA& slot2) {
-  tagENROLL e;
+namespace {
+
+// What both kinds of completed template share: three filled slots, the magic
+// byte, level 5 and the centre.
+template <typename Template, typename Record>
+Template Completed(int type, const Record& slot0, const Record& slot1, const Record& slot2) {
+  Template e;
   std::memset(&e, 0, sizeof e);
   e.slot[0] = slot0;
   e.slot[1] = slot1;
   e.slot[2] = slot2;
   e.flags[0] = e.flags[1] = e.flags[2] = 1;
-  e.type = 1;
+  e.type = static_cast<unsigned char>(type);
   e.magic = RIDGECORE_ENROLL_MAGIC;
   e.security = 5;
   e.centre[0] = e.centre[1] = 150;
+  return e;
+}
+
+}  // namespace
+
+tagENROLL MakeTemplate(const tagFDATA& slot0, const tagFDATA& slot1, const tagFDATA& slot2) {
+  tagENROLL e = Completed<tagENROLL>(1, slot0, slot1, slot2);
   e.dpi[0] = 480 & 0xFF;
   e.dpi[1] = 480 >> 8;
   e.impressions = 3;
+  return e;
+}
+
+tagFASTENROLL MakeFastTemplate(const tagFASTFDATA& slot0, const tagFASTFDATA& slot1, const tagFASTFDATA& slot2) {
+  tagFASTENROLL e = Completed<tagFASTENROLL>(2, slot0, slot1, slot2);
+  e.resolution5 = 480 / 5;
   return e;
 }
 

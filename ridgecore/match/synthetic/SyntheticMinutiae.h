@@ -60,8 +60,11 @@ void OrderAsExtracted(MinutiaSet& set);
 // halved), filler zero.
 tagFDATA MakeRecord(const MinutiaSet& set);
 
-// A completed classic template of three records.
+// A completed classic template of three records (level 5).
 tagENROLL MakeTemplate(const tagFDATA& slot0, const tagFDATA& slot1, const tagFDATA& slot2);
+
+// A completed fast template of three fast records (level 5).
+tagFASTENROLL MakeFastTemplate(const tagFASTFDATA& slot0, const tagFASTFDATA& slot1, const tagFASTFDATA& slot2);
 
 // A genuine-like pair: a random finger and a distorted second impression.
 struct RecordPair {
