@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <chrono>
+#include <vector>
+
+#include "lockmere/tools/addon/BrowserAddon.h"
+#include "lockmere/web/cdp/CallArgs.h"
+#include "platform/Registry.h"
+#include "platform/StatusBlock.h"
+#include "platform/bus/MessageReceiver.h"
+#include "tests/web/support/WebTestEnv.h"
+
+using namespace std::chrono_literals;
+using webtest::browser;
+using webtest::server;
+
+namespace {
+
+// Lockmere's main window as the add-on sees it: a window on the bus named in the
+// status block.
+class AddonTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    name_ = "/lockmere-addon-test-" + std::to_string(::getpid());
+    // Before the browser starts: the add-on loads its extension into it.
+    addon_ =
+        new addon::BrowserAddon(browser(), std::string(LOCKMERE_SOURCE_DIR) + "/lockmere/tools/addon/extension", name_);
+  }
+  static void TearDownTestSuite() {
+    delete addon_;
+    addon_ = nullptr;
+  }
+  void SetUp() override {
+    receiver_ = std::make_unique<platform::MessageReceiver>([this](const platform::Message& m) {
+      messages_.push_back(m);
+      return 0;
+    });
+    block_ = std::make_unique<platform::StatusBlock>(name_);
+    ASSERT_TRUE(block_->create(receiver_->handle())) << block_->errorString();
+  }
+  void TearDown() override {
+    block_.reset();
+    receiver_.reset();
+  }
+
+  std::vector<platform::Message> received(std::uint32_t message, std::int64_t wParam) {
+    std::vector<platform::Message> out;
+    for (const auto& m : messages_)
+      if (m.message == message && m.wParam == wParam) out.push_back(m);
+    return out;
+  }
+  bool waitFor(std::uint32_t message, std::int64_t wParam, std::chrono::milliseconds timeout = 5s) {
+    return webtest::processEventsUntil([&] { return !received(message, wParam).empty(); }, timeout);
+  }
+  void settle() {
+    webtest::processEventsUntil([] { return false; }, 300ms);
+  }
+
+  // What the extension's toolbar button and menu entries do when clicked.
+  void click(const std::string& kind, const std::string& url) {
+    std::string session;
+    const QJsonObject workers{{"filter", QJsonArray{QJsonObject{{"type", "service_worker"}}}}};
+    for (const auto& t : browser().call("Target.getTargets", workers).value("targetInfos").toArray()) {
+      const QJsonObject info = t.toObject();
+      if (info.value("type").toString() != "service_worker" ||
+          !info.value("url").toString().startsWith("chrome-extension://"))
+        continue;
+      session = browser()
+                    .call("Target.attachToTarget", QJsonObject{{"targetId", info.value("targetId")}, {"flatten", true}})
+                    .value("sessionId")
+                    .toString()
+                    .toStdString();
+    }
+    ASSERT_FALSE(session.empty()) << "the extension's worker does not run";
+    browser().call("Runtime.evaluate",
+                   QJsonObject{{"expression", QString::fromStdString("send('" + kind + "', '" + url + "'); 1")}},
+                   session);
+    browser().call("Target.detachFromTarget", QJsonObject{{"sessionId", QString::fromStdString(session)}});
+  }
+
+  static inline std::string name_;
+  static inline addon::BrowserAddon* addon_ = nullptr;
+  std::unique_ptr<platform::MessageReceiver> receiver_;
+  std::unique_ptr<platform::StatusBlock> block_;
+  std::vector<platform::Message> messages_;
+};
+
+}  // namespace
+
+TEST_F(AddonTest, LoadedPagesAreReportedOnlyWhileLoggedInWithAddressDetection) {
+  block_->setLoggedIn(true);
+  block_->setAutoGetUrl(true);
+  auto page = webtest::load(server().url("/pages/login.html"));
+  EXPECT_TRUE(waitFor(platform::msg::kLoginOnBrowser, page->handle()));
+
+  messages_.clear();
+  block_->setAutoGetUrl(false);
+  webtest::load(server().url("/pages/blank.html"));
+  settle();
+  EXPECT_TRUE(received(platform::msg::kLoginOnBrowser, page->handle()).empty());
+  EXPECT_FALSE(received(platform::msg::kBrowserGone, page->handle()).empty());  // it navigated away
+
+  messages_.clear();
+  block_->setLoggedIn(false);
+  webtest::load(server().url("/pages/login.html"));
+  settle();
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(AddonTest, ClosedWindowsAreReported) {
+  block_->setLoggedIn(true);
+  auto page = browser().openWindow(server().url("/pages/blank.html"));
+  ASSERT_TRUE(webtest::waitForLoad(*page, 0));
+  const auto handle = page->handle();
+  page->close();
+  EXPECT_TRUE(waitFor(platform::msg::kBrowserGone, handle));
+}
+
+TEST_F(AddonTest, TheUsersRequestsFromTheBrowserReachTheMainWindow) {
+  auto page = webtest::load(server().url("/pages/login.html"));
+  auto other = browser().openWindow(server().url("/pages/blank.html"));
+  ASSERT_TRUE(webtest::waitForLoad(*other, 0));
+  other->bringToFront();
+  const std::string url = server().url("/pages/login.html");
+  click("login", url);
+  ASSERT_TRUE(waitFor(platform::msg::kLoginRequest, 0));
+  platform::Registry registry(platform::Registry::CurrentUser);
+  auto key = registry.openKey("\\Software\\Veradynics\\Lockmere");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key.value().readString("LastAddSiteURL").value(), url);
+  EXPECT_EQ(browser().topWindow(), page);  // the window the request came from
+  other->close();
+
+  messages_.clear();
+  click("register", url);
+  ASSERT_TRUE(waitFor(platform::msg::kRegisterRequest, 0));
+  EXPECT_EQ(received(platform::msg::kRegisterRequest, 0).size(), 1u);
+  EXPECT_TRUE(received(platform::msg::kLoginRequest, 0).empty());
+
+  // Without Lockmere there is nobody to ask.
+  messages_.clear();
+  block_.reset();
+  click("login", url);
+  settle();
+  EXPECT_TRUE(messages_.empty());
+}
