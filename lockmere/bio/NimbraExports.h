@@ -51,9 +51,10 @@ class NimbraExports : public NimbraEntryPoints<NimbraExports> {
     return fn(args...);
   }
 
- private:
+  // Held around every call into either library (also by RecordSearch).
   static std::mutex& callLock();
 
+ private:
   // Declared in this order so that the algorithm library is released first.
   LibraryRef sensor_;
   LibraryRef algorithm_;

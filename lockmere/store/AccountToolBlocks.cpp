@@ -1,5 +1,6 @@
 #include "lockmere/store/AccountToolBlocks.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "lockmere/crypto/Blowfish.h"
@@ -17,8 +18,8 @@ constexpr std::size_t kKeyOffset = 9;
 constexpr std::size_t kIdOffset = 69;
 constexpr std::size_t kMaxId = 50;
 constexpr std::size_t kRandomEnd = 112;
-constexpr std::size_t kAddressOffset = 121;
-constexpr std::size_t kAddressBytes = kModificationSize - kAddressOffset;  // 4 of the original, 3 that were zero
+constexpr std::size_t kAddressOffset = 121;  // the old address field, 121-124: written as 0, never read
+constexpr std::size_t kAddressEnd = 125;
 
 void random(unsigned char* out, std::size_t n) {
   if (!crypto::randomBytes(out, n)) throw crypto::CryptoError("the random generator failed");
@@ -38,7 +39,7 @@ std::vector<unsigned char> makeToolToken(const crypto::SecureBytes& programKey) 
 }
 
 std::optional<ModificationBlock> makeModificationBlock(const crypto::SecureBytes& dataKey, std::string_view userId,
-                                                       const void* records, const crypto::SecureBytes& programKey) {
+                                                       const crypto::SecureBytes& programKey) {
   const auto id = keys::idBytes(userId);
   if (!id || dataKey.size() != fixed::kDataKeySize) return std::nullopt;
   crypto::SecureBytes plain(kModificationSize, 0);
@@ -47,9 +48,6 @@ std::optional<ModificationBlock> makeModificationBlock(const crypto::SecureBytes
   std::memcpy(plain.data() + kKeyOffset, dataKey.data(), dataKey.size());
   std::memcpy(plain.data() + kIdOffset, id->data(), id->size());
   plain[kIdOffset + id->size()] = 0;
-  std::uint64_t address = reinterpret_cast<std::uintptr_t>(records);
-  for (std::size_t i = 0; i < kAddressBytes; ++i)
-    plain[kAddressOffset + i] = static_cast<unsigned char>(address >> (8 * i));
   ModificationBlock out;
   crypto::Blowfish(programKey.data(), programKey.size())
       .encryptCbc(plain.data(), out.data(), kModificationSize, fixed::kModificationIv);
@@ -64,13 +62,15 @@ std::optional<Modification> readModificationBlock(const unsigned char* data, std
       .decryptCbc(data, plain.data(), kModificationSize, fixed::kModificationIv);
   if (std::memcmp(plain.data(), fixed::kModificationMarker, fixed::kModificationMarkerSize) != 0) return std::nullopt;
   std::size_t length = 0;
-  while (length < kMaxId && plain[kIdOffset + length] != 0) ++length;
+  while (length <= kMaxId && plain[kIdOffset + length] != 0) ++length;
+  if (length == 0 || length > kMaxId) return std::nullopt;  // no ID, or no NUL after 50 bytes
+  for (std::size_t i = std::max(kRandomEnd, kIdOffset + length + 1); i < kModificationSize; ++i)
+    if ((i < kAddressOffset || i >= kAddressEnd) && plain[i] != 0) return std::nullopt;
   auto id = text::fromCodePage(std::string_view(reinterpret_cast<const char*>(plain.data() + kIdOffset), length));
   if (!id) return std::nullopt;
   Modification m;
   m.dataKey.assign(plain.begin() + kKeyOffset, plain.begin() + kKeyOffset + fixed::kDataKeySize);
   m.userId = std::move(*id);
-  for (std::size_t i = kAddressBytes; i-- > 0;) m.records = (m.records << 8) | plain[kAddressOffset + i];
   return m;
 }
 

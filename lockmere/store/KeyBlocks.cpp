@@ -87,21 +87,19 @@ std::optional<crypto::SecureBytes> unwrapByPassword(std::string_view userId, std
                                                     const unsigned char* key1, std::size_t key1Size,
                                                     const DataFileHeader& header,
                                                     const crypto::SecureBytes& programKey) {
+  auto dataKey = openKey1(userId, password, key1, key1Size, programKey);
+  if (!dataKey || !verifyDataKey(userId, *dataKey, header)) return std::nullopt;
+  return dataKey;
+}
+
+std::optional<crypto::SecureBytes> openKey1(std::string_view userId, std::string_view password,
+                                            const unsigned char* key1, std::size_t key1Size,
+                                            const crypto::SecureBytes& programKey) {
   if (!key1 || key1Size != kBlockSize) return std::nullopt;
   const auto id = idBytes(userId);
   const auto key = passwordKey(password);
   if (!id || !key) return std::nullopt;
-  auto dataKey = unwrap(*id, key1, *key, fixed::kKey1Iv, programKey);
-  if (!dataKey || !checkBlockNames(*id, *dataKey, header)) return std::nullopt;
-  return dataKey;
-}
-
-bool key1NamesUser(std::string_view userId, std::string_view password, const unsigned char* key1, std::size_t key1Size,
-                   const crypto::SecureBytes& programKey) {
-  if (!key1 || key1Size != kBlockSize) return false;
-  const auto id = idBytes(userId);
-  const auto key = passwordKey(password);
-  return id && key && unwrap(*id, key1, *key, fixed::kKey1Iv, programKey).has_value();
+  return unwrap(*id, key1, *key, fixed::kKey1Iv, programKey);
 }
 
 std::optional<std::string> fingerprintOwner(const TemplateRecords& allUsers, std::size_t index) {

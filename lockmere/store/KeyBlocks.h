@@ -50,11 +50,13 @@ std::optional<crypto::SecureBytes> unwrapByPassword(std::string_view userId, std
                                                     const DataFileHeader& header,
                                                     const crypto::SecureBytes& programKey);
 
-// Whether Key1 names this user under this password: decrypt with the password
-// key and the Key1 IV, unmask, compare the first L bytes with the ID. The data
-// key is not checked against the data file (the confirmation windows).
-bool key1NamesUser(std::string_view userId, std::string_view password, const unsigned char* key1, std::size_t key1Size,
-                   const crypto::SecureBytes& programKey);
+// Key1 -> data key without the check against the data file: what the
+// confirmation window asks (the ID inside Key1 must be the user's), and what a
+// tool asks of an account whose data file may be gone. Nullopt when the
+// password does not open Key1.
+std::optional<crypto::SecureBytes> openKey1(std::string_view userId, std::string_view password,
+                                            const unsigned char* key1, std::size_t key1Size,
+                                            const crypto::SecureBytes& programKey);
 
 // The owner of record index in the all-users array (bytes 0-49 trimmed): whose
 // Key2 and data file the caller fetches for unwrapByFingerprint.

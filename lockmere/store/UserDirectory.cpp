@@ -90,7 +90,7 @@ std::optional<bool> UserDirectory::confirmPassword(std::string_view userId, std:
   if (!key) return std::nullopt;
   const auto key1 = key->readBinary(reg::kKey1);
   if (!key1) return false;
-  return keys::key1NamesUser(userId, password, key1.value().data(), key1.value().size(), programKey_);
+  return keys::openKey1(userId, password, key1.value().data(), key1.value().size(), programKey_).has_value();
 }
 
 std::optional<UserDirectory::FingerprintLogin> UserDirectory::loginByFingerprint(const TemplateRecords& allUsers,

@@ -3,6 +3,8 @@
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 
+#include <cstdio>
+
 #include "lockmere/crypto/Hash.h"
 #include "lockmere/store/AccountToolBlocks.h"
 #include "lockmere/store/AutoLoginBlock.h"
@@ -48,6 +50,19 @@ TEST(KeyBlocks, Key1WithAWrongDataKeyFailsTheCheckBlock) {
   EXPECT_TRUE(keys::verifyDataKey(u.id, u.dataKey, u.header()));
   EXPECT_FALSE(keys::verifyDataKey(u.id, other, u.header()));
   EXPECT_FALSE(keys::verifyDataKey("", u.dataKey, u.header()));
+}
+
+TEST(KeyBlocks, OpenKey1NeedsTheIdAndPasswordButNoDataFile) {
+  TestUser u("opener", "its password", 0);
+  const auto dataKey = keys::openKey1("opener", " its password", u.key1.data(), u.key1.size(), u.programKey);
+  ASSERT_TRUE(dataKey);
+  EXPECT_EQ(*dataKey, u.dataKey);
+  EXPECT_FALSE(keys::openKey1("opener", "its passwort", u.key1.data(), u.key1.size(), u.programKey));
+  EXPECT_FALSE(keys::openKey1("OPENER", "its password", u.key1.data(), u.key1.size(), u.programKey));
+  EXPECT_FALSE(keys::openKey1("opener", "its password", u.key1.data(), 111, u.programKey));
+  // What unwrapByPassword adds: the data file's check block.
+  std::remove(u.path.c_str());
+  EXPECT_TRUE(keys::openKey1("opener", "its password", u.key1.data(), u.key1.size(), u.programKey));
 }
 
 TEST(KeyBlocks, FingerprintUnwrapGroupsRecordsByWholeOwnerField) {
@@ -206,24 +221,74 @@ TEST(ToolToken, PrivateKeyOfTheTestDataOpensIt) {
 TEST(ModificationBlock, LayoutAndRoundTrip) {
   const auto pk = fixed::programKey();
   const auto dataKey = storetest::randomKey();
-  TemplateRecords records;
-  records.appendRecord(TemplateRecords::makeRecord("me", storetest::sampleEnroll(1)).data());
-  const auto block = tools::makeModificationBlock(dataKey, "me", records.data(), pk);
+  const auto block = tools::makeModificationBlock(dataKey, "me", pk);
   ASSERT_TRUE(block);
   crypto::SecureBytes plain(128);
   crypto::Blowfish(pk.data(), pk.size()).decryptCbc(block->data(), plain.data(), 128, fixed::kModificationIv);
   EXPECT_EQ(std::string(plain.begin(), plain.begin() + 4), "LMMD");
   EXPECT_TRUE(std::equal(dataKey.begin(), dataKey.end(), plain.begin() + 9));
   EXPECT_EQ(std::string(plain.begin() + 69, plain.begin() + 72), std::string("me\0", 3));
-  const auto address = reinterpret_cast<std::uintptr_t>(records.data());
-  EXPECT_EQ(plain[121], address & 0xFF);
-  EXPECT_EQ(plain[124], (address >> 24) & 0xFF);
-  for (int i = 112; i < 121; ++i) EXPECT_EQ(plain[static_cast<std::size_t>(i)], 0) << i;
+  // No address in 121-124 (a 64-bit one would not fit): the tools read the data file.
+  for (int i = 112; i < 128; ++i) EXPECT_EQ(plain[static_cast<std::size_t>(i)], 0) << i;
 
   const auto read = tools::readModificationBlock(block->data(), block->size(), pk);
   ASSERT_TRUE(read);
   EXPECT_EQ(read->userId, "me");
   EXPECT_EQ(read->dataKey, dataKey);
-  EXPECT_EQ(read->records, address);
-  EXPECT_FALSE(tools::makeModificationBlock(dataKey, "", records.data(), pk));
+  EXPECT_FALSE(tools::makeModificationBlock(dataKey, "", pk));
+}
+
+TEST(ModificationBlock, LongestIdReachesIntoTheZeroTail) {
+  const auto pk = fixed::programKey();
+  const auto dataKey = storetest::randomKey();
+  const std::string id(50, 'x');  // bytes 69-118, its NUL at 119
+  const auto block = tools::makeModificationBlock(dataKey, id, pk);
+  ASSERT_TRUE(block);
+  const auto read = tools::readModificationBlock(block->data(), block->size(), pk);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->userId, id);
+}
+
+namespace {
+
+// Re-encrypts a changed plain block as the program would have made it.
+tools::ModificationBlock encryptPlain(crypto::SecureBytes plain, const crypto::SecureBytes& pk) {
+  tools::ModificationBlock out;
+  crypto::Blowfish(pk.data(), pk.size()).encryptCbc(plain.data(), out.data(), 128, fixed::kModificationIv);
+  return out;
+}
+
+}  // namespace
+
+TEST(ModificationBlock, DamagedOrForeignBlocksAreRefused) {
+  const auto pk = fixed::programKey();
+  const auto dataKey = storetest::randomKey();
+  const auto block = *tools::makeModificationBlock(dataKey, "someone", pk);
+  // A flipped byte in the marker's block, or in one of the last three blocks,
+  // garbles the marker or the zero tail. (Damage to the data key or the ID is
+  // found when the tool checks them against the user's data file.)
+  for (std::size_t at : {0u, 7u, 104u, 112u, 120u, 127u}) {
+    auto damaged = block;
+    damaged[at] ^= 0x20;
+    EXPECT_FALSE(tools::readModificationBlock(damaged.data(), damaged.size(), pk)) << at;
+  }
+  EXPECT_FALSE(tools::readModificationBlock(block.data(), 127, pk));
+  EXPECT_FALSE(tools::readModificationBlock(block.data(), block.size(), storetest::randomKey()));
+
+  crypto::SecureBytes plain(128);
+  crypto::Blowfish(pk.data(), pk.size()).decryptCbc(block.data(), plain.data(), 128, fixed::kModificationIv);
+  // An address in 121-124, as an older program wrote it, is ignored.
+  auto withAddress = plain;
+  for (int i = 121; i < 125; ++i) withAddress[static_cast<std::size_t>(i)] = 0xAB;
+  const auto old = encryptPlain(withAddress, pk);
+  EXPECT_TRUE(tools::readModificationBlock(old.data(), old.size(), pk));
+  // Anything else in the zero tail, or an ID without its NUL, is not a block.
+  auto tail = plain;
+  tail[126] = 1;
+  const auto badTail = encryptPlain(tail, pk);
+  EXPECT_FALSE(tools::readModificationBlock(badTail.data(), badTail.size(), pk));
+  auto noNul = plain;
+  for (int i = 69; i < 120; ++i) noNul[static_cast<std::size_t>(i)] = 'a';
+  const auto unterminated = encryptPlain(noNul, pk);
+  EXPECT_FALSE(tools::readModificationBlock(unterminated.data(), unterminated.size(), pk));
 }
