@@ -278,6 +278,34 @@ class LoginFormTest : public QObject {
     QCOMPARE(host_.currentUserId(), std::string("bob"));
   }
 
+  // More records than one search of the library takes: the finger is laid
+  // once, captured once a round, and found among all of them.
+  void aFingerAmongMoreThan60Records() {
+    Sensor::installDriver();
+    sensor_->plug();
+    const std::vector<Finger> others{kFinger104, kFinger105, kFinger109, kFinger107, kFinger102b};
+    for (int user = 0; user < 19; ++user) {
+      std::vector<tagENROLL> fingers;
+      for (int i = 0; i < 10; ++i) fingers.push_back(enrolledFinger(others[(user + i) % others.size()]));
+      makeUserWithRecords("user" + std::to_string(100 + user), "pw", fingers);
+    }
+    const MadeUser zed = makeUser("zed", "pw-zed", {kFinger104, kFinger108});
+    auto form = openForm();
+    QCOMPARE(form->allUserRecords().count(), std::size_t(192));
+    QVERIFY(waitUntil([&] { return form->isVerifying(); }, 10s));
+    spin(500ms);
+    sensor_->clearRequests();
+    sensor_->layFinger(kFinger108, kFinger108.probe);
+    QVERIFY(waitUntil([&] { return form->result() == mrOK; }));
+    QCOMPARE(host_.currentUserId(), std::string("zed"));
+    QVERIFY(host_.dataKey() == zed.dataKey);
+    QCOMPARE(host_.userRecords().count(), std::size_t(2));
+    // Four slices, yet no more frames than one round in progress and the one
+    // that saw the finger.
+    QVERIFY2(sensor_->frameReads() >= 1 && sensor_->frameReads() <= 2,
+             qPrintable(QString::number(sensor_->frameReads())));
+  }
+
   void aUserWithoutADataFileAddsNoRecords() {
     Sensor::installDriver();
     const MadeUser bob = makeUser("bob", "pw-bob", {kFinger108});

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <thread>
 
+#include "lockmere/bio/EnrollmentLevel.h"
 #include "lockmere/bio/NimbraSDK.h"
 #include "lockmere/bio/NimbraThread.h"
 #include "lockmere/crypto/Random.h"
@@ -17,9 +19,11 @@
 #include "lockmere/store/KeyBlocks.h"
 #include "lockmere/store/RegistryLayout.h"
 #include "lockmere/store/TextCodec.h"
+#include "lockmere/store/UserDirectory.h"
 #include "lockmere/texts/Language.h"
+#include "lockmere/tools/account/core/AccountCreation.h"
+#include "lockmere/tools/account/core/Fingers.h"
 #include "lockmere/users/PasswordAttempts.h"
-#include "platform/Library.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "ridgeport/driver/SensorIdentity.h"
@@ -42,66 +46,36 @@ ridgeport::sim::GreyImage impression(const Finger& finger, int n) {
                                             std::to_string(n) + ".pgm");
 }
 
-using MakeEnroll = int (*)(unsigned char*, int, tagENROLL*, char*, int*);
-
-MakeEnroll makeEnrollFunction() {
-  static platform::Library library("Ridgecore.dll");
-  static MakeEnroll fn = [] {
-    if (!library.load()) throw std::runtime_error(library.errorString());
-    return library.resolve<MakeEnroll>("VD_MakeEnroll");
-  }();
-  if (!fn) throw std::runtime_error("libRidgecore.so does not export VD_MakeEnroll");
-  return fn;
-}
-
-std::string idBytes(const std::string& id) {
-  auto bytes = store::keys::idBytes(id);
-  if (!bytes) throw std::runtime_error("not a user ID: " + id);
-  return *bytes;
-}
-
 }  // namespace
 
 tagENROLL enrolledFinger(const Finger& finger) {
   static std::map<std::string, tagENROLL> cache;
   if (auto it = cache.find(finger.name()); it != cache.end()) return it->second;
-  tagENROLL enroll;
-  std::memset(&enroll, 0, sizeof enroll);
-  int slot = 0;
-  for (int n = 1; n <= 8 && slot < 3; ++n) {
-    if (n == finger.probe) continue;
-    auto image = impression(finger, n).inverted();
-    char message[256] = "";
-    int error = 0;
-    if (makeEnrollFunction()(image.pixels.data(), slot, &enroll, message, &error) == 1) ++slot;
-  }
-  if (slot < 3) throw std::runtime_error("finger " + finger.name() + " does not enroll");
-  cache.emplace(finger.name(), enroll);
-  return enroll;
+  static const account::ImageEnroller enroller;
+  if (!enroller.isLoaded()) throw std::runtime_error(enroller.errorString());
+  std::array<ridgeport::sim::GreyImage, 3> images{impression(finger, 1).inverted(), impression(finger, 2).inverted(),
+                                                  impression(finger, 3).inverted()};
+  auto enroll = enroller.enroll({images[0].pixels.data(), images[1].pixels.data(), images[2].pixels.data()},
+                                bio::kProgramEnrollmentLevel);
+  if (!enroll)
+    throw std::runtime_error("finger " + finger.name() + " does not enroll: " + account::describe(enroll.failure()));
+  cache.emplace(finger.name(), *enroll);
+  return *enroll;
 }
 
 MadeUser makeUserWithRecords(const std::string& id, const std::string& password,
                              const std::vector<tagENROLL>& templates) {
-  MadeUser user{id, password, {}, crypto::SecureBytes(store::fixed::kDataKeySize), {}};
-  if (!crypto::randomBytes(user.dataKey.data(), user.dataKey.size())) throw std::runtime_error("no random bytes");
-  for (const tagENROLL& t : templates)
-    user.records.appendRecord(store::TemplateRecords::makeRecord(idBytes(id), t).data());
-  const auto programKey = store::fixed::programKey();
-  platform::paths::makeDirs(platform::paths::dataDir());
-  user.dataFile = platform::paths::dataDir() + "/" + std::to_string(std::hash<std::string>{}(id)) + ".lmd";
-  std::string error;
-  if (!store::DataFile::create(user.dataFile, id, user.dataKey, user.records, programKey,
-                               store::TemplateRecords::kRecordSize, &error))
-    throw std::runtime_error("data file: " + error);
-  const auto key1 = store::keys::makeKey1(id, password, user.dataKey, programKey);
-  const auto key2 = store::keys::makeKey2(id, user.records, user.dataKey, programKey);
   platform::Registry registry(platform::Registry::CurrentUser);
-  auto key = registry.createKey(store::reg::userKeyPath(id));
-  if (!key || !key1 || !key2) throw std::runtime_error("user key: " + key.errorString());
-  key.value().writeString(store::reg::kDataFile, user.dataFile);
-  key.value().writeBinary(store::reg::kKey1, key1->data(), key1->size());
-  key.value().writeBinary(store::reg::kKey2, key2->data(), key2->size());
-  return user;
+  account::AccountRegistry accounts(registry);
+  account::AccountCreation creation(accounts, store::fixed::programKey());
+  auto made = creation.create(account::NewAccount{id, password, templates});
+  if (!made) throw std::runtime_error("user " + id + ": " + account::describe(made.failure()));
+  // The data key stays inside the tool: the password gives it back, as a login would.
+  store::UserDirectory users(registry, store::fixed::programKey());
+  auto login = users.loginByPassword(id, password);
+  if (login.result != store::UserDirectory::PasswordResult::Accepted)
+    throw std::runtime_error("user " + id + " does not log in");
+  return MadeUser{id, password, *made, std::move(login.dataKey), *account::makeRecords(id, templates)};
 }
 
 MadeUser makeUser(const std::string& id, const std::string& password, const std::vector<Finger>& fingers) {
@@ -167,6 +141,14 @@ void Sensor::layFinger(const Finger& finger, int n) {
 void Sensor::liftFinger() { sim_.liftFinger(0); }
 
 std::size_t Sensor::requestCount() const { return sim_.requests(0).size(); }
+
+std::size_t Sensor::frameReads() const {
+  std::size_t reads = 0;
+  for (const auto& r : sim_.requests(0)) reads += r.kind == ridgeport::sim::RecordedRequest::Kind::Read && !r.failed;
+  return reads;
+}
+
+void Sensor::clearRequests() { sim_.clearRequests(); }
 
 void Sensor::closeLibrarySensor() {
   bio::TNimbraMSDK sdk;

@@ -22,9 +22,9 @@ namespace users::test {
 
 using namespace std::chrono_literals;
 
-// A finger of the sample sets, "fvc2002_db1_b/104": enrolled from its first
-// impressions (cached per process); probe() is an impression not enrolled
-// that the search finds.
+// A finger of the sample sets, "fvc2002_db1_b/104": enrolled from impressions
+// 1-3 by the account tools' code at the program's level (cached per process);
+// probe is an impression not enrolled that the search finds.
 struct Finger {
   std::string set;
   std::string number;
@@ -45,8 +45,9 @@ struct MadeUser {
   store::TemplateRecords records;
 };
 
-// A user with a registry key ("DataFile", "Key1", "Key2") and a data file with
-// a record for each finger, as the new-user tool leaves one behind.
+// A user made by the account tools' code (the new-user tool's): a registry key
+// with "DataFile", "Key1" and "Key2" and a data file with a record for each
+// finger.
 MadeUser makeUser(const std::string& id, const std::string& password, const std::vector<Finger>& fingers);
 // The same with the records as given (templates copied from other users).
 MadeUser makeUserWithRecords(const std::string& id, const std::string& password,
@@ -96,6 +97,9 @@ class Sensor {
   void liftFinger();
   // Requests the device received (0 when it was never touched).
   std::size_t requestCount() const;
+  // Frames read from the device since the requests were last cleared.
+  std::size_t frameReads() const;
+  void clearRequests();
   // Closes the sensor library's open sensor, so a test starts afresh.
   static void closeLibrarySensor();
 
