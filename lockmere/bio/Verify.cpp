@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "lockmere/bio/RecordSearch.h"
+#include "lockmere/bio/GuidedRecordSearch.h"
 #include "platform/WindowMessages.h"
 
 namespace bio {
@@ -43,7 +43,7 @@ TVerify::TVerify(platform::WindowHandle window, std::shared_ptr<const NimbraExpo
   if (bytes) std::copy_n(templates, bytes, templates_.begin());
   if (previewTarget_) std::copy_n(previewTarget_, preview_.size(), preview_.begin());
   if (bytes && searchesInSlices(count, recordSize, headerSize)) {
-    slices_ = std::make_unique<RecordSearch>();
+    slices_ = std::make_unique<GuidedRecordSearch>(templates_.data(), std::size_t(count));
     if (!slices_->isLoaded()) throw NimbraError(slices_->errorString());
     image_.assign(RIDGECORE_IMAGE_SIZE, 0);
   }
@@ -59,6 +59,7 @@ TVerify::~TVerify() {
 int TVerify::CompareInSlices(int* index, int* score) {
   *index = -1;
   *score = 0;
+  slices_->prepare();
   if (!Sdk().VD_GetWholeImage(image_.data(), message_, &error_)) return 0;
   int present = 0;
   if (!Sdk().VD_DetectWholeFinger(image_.data(), &present, message_, &error_)) return 0;
@@ -70,8 +71,8 @@ int TVerify::CompareInSlices(int* index, int* score) {
   for (int r = 0; r < 100; ++r)
     std::copy_n(image_.data() + (100 + r) * RIDGECORE_IMAGE_WIDTH + 100, 100, preview_.data() + r * 100);
   RecordSearch::Result outcome;
-  auto probe = slices_->extract(image_.data(), &outcome);
-  if (probe) outcome = slices_->identify(*probe, templates_.data(), std::size_t(count_));
+  auto probe = slices_->classic().extract(image_.data(), &outcome);
+  if (probe) outcome = slices_->identify(*probe);
   if (probe) explicit_bzero(&*probe, sizeof *probe);
   std::snprintf(message_, sizeof message_, "%s", outcome.message.c_str());
   if (outcome.matched()) {

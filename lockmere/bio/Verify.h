@@ -8,7 +8,7 @@
 
 namespace bio {
 
-class RecordSearch;
+class GuidedRecordSearch;
 
 // Captures and searches with VD_Compare until a template matches (0x488 with
 // its index, then ends). A completed search without a match sends 0x48A, a
@@ -17,9 +17,10 @@ class RecordSearch;
 //
 // More templates than the classic search takes in one call (60), in the data
 // file's records (3656 bytes, the template at 52): each round captures one
-// image, extracts it once and searches all the records in slices
-// (RecordSearch), so the user lays the finger once whatever the number of
-// records. The messages are the same.
+// image, extracts it once and searches all the records (GuidedRecordSearch:
+// the record the fast family guesses first, then all in slices), so the user
+// lays the finger once whatever the number of records. The messages are the
+// same.
 //
 // The thread searches its own copy of the templates and captures into its own
 // preview; the window's handler copies the preview into the caller's buffer
@@ -55,7 +56,7 @@ class TVerify : public TNimbraThread {
   int CompareInSlices(int* index, int* score);
 
   std::vector<unsigned char> templates_;
-  std::unique_ptr<RecordSearch> slices_;  // only for more than 60 records
+  std::unique_ptr<GuidedRecordSearch> slices_;  // only for more than 60 records
   std::vector<unsigned char> image_;
   const int count_;
   const int recordSize_;
