@@ -13,8 +13,8 @@ namespace users::test {
 namespace {
 
 std::vector<unsigned char> probeImage(const Finger& finger) {
-  return ridgeport::sim::GreyImage::loadPgm(testenv::fingerprintsDir() + "/" + finger.set + "/" + finger.number +
-                                            "_" + std::to_string(finger.probe) + ".pgm")
+  return ridgeport::sim::GreyImage::loadPgm(testenv::fingerprintsDir() + "/" + finger.set + "/" + finger.number + "_" +
+                                            std::to_string(finger.probe) + ".pgm")
       .inverted()
       .pixels;
 }
