@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QSpinBox>
 #include <filesystem>
+#include "lockmere/bio/EnrollmentLevel.h"
 
 #include "lockmere/store/AccountToolBlocks.h"
 #include "lockmere/store/DataFile.h"
@@ -51,8 +52,8 @@ TEST_F(OrvaneTest, CreatesAUserEnrolledAtTheSensor) {
   // The advanced choice: the level the templates get.
   auto* level = w->findChild<QComboBox*>("CBLevel");
   ASSERT_NE(level, nullptr);
-  EXPECT_EQ(level->currentText(), "5");
-  level->setCurrentIndex(level->findText("3"));
+  EXPECT_EQ(level->currentText(), QString::number(bio::kProgramEnrollmentLevel));
+  level->setCurrentIndex(level->findText("4"));
   click(w, "BtnOK");
   ASSERT_TRUE(waitForReport("0x7e9 0"));
   EXPECT_TRUE(windowGone("OrvaneForm"));
@@ -62,8 +63,8 @@ TEST_F(OrvaneTest, CreatesAUserEnrolledAtTheSensor) {
   const auto records = store::DataFile(values->dataFile).loadTemplateRecords(programKey_);
   ASSERT_TRUE(records);
   ASSERT_EQ(records->count(), 2u);
-  EXPECT_EQ(records->enroll(0).security, 3);
-  EXPECT_EQ(records->enroll(1).security, 3);
+  EXPECT_EQ(records->enroll(0).security, 4);
+  EXPECT_EQ(records->enroll(1).security, 4);
   EXPECT_TRUE(unlockWithPassword(accounts(), "Carol", "carol's password", programKey_));
   // Other impressions of the fingers enrolled at the sensor, from the files.
   EXPECT_EQ(identify("104", 6), "Carol");

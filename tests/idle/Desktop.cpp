@@ -40,7 +40,7 @@ void clearDesktopEnvironment() {
 
 bool XvfbServer::start() {
   // -displayfd: the server takes a free display number and writes it out.
-  server_.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
+  server_.start("Xvfb", {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
   const QByteArray number = readLine(server_);
   if (number.isEmpty()) {
     error_ = "Xvfb did not start: " + server_.errorString().toStdString() + " " +
@@ -48,7 +48,7 @@ bool XvfbServer::start() {
     end(server_);
     return false;
   }
-  display_ = ":" + number.toStdString();
+  display_ = QByteArray(":" + number).toStdString();
   ::setenv("DISPLAY", display_.c_str(), 1);
   return true;
 }
