@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "lockmere/bio/NimbraExports.h"
+#include "lockmere/bio/Wipe.h"
 
 namespace bio {
 namespace {
@@ -44,7 +45,7 @@ FastCandidates::FastCandidates(const unsigned char* records, std::size_t count) 
   search_ = search;
 }
 
-FastCandidates::~FastCandidates() { explicit_bzero(templates_.data(), templates_.size()); }
+FastCandidates::~FastCandidates() { wipe(templates_); }
 
 bool FastCandidates::toFast(const tagFDATA& record, tagFASTFDATA& out) const {
   tagFDATA marked = record;

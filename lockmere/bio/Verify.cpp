@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "lockmere/bio/GuidedRecordSearch.h"
+#include "lockmere/bio/Wipe.h"
 #include "platform/WindowMessages.h"
 
 namespace bio {
@@ -52,8 +53,8 @@ TVerify::TVerify(platform::WindowHandle window, std::shared_ptr<const NimbraExpo
 
 TVerify::~TVerify() {
   // The user's templates and finger image.
-  explicit_bzero(templates_.data(), templates_.size());
-  explicit_bzero(image_.data(), image_.size());
+  wipe(templates_);
+  wipe(image_);
 }
 
 int TVerify::CompareInSlices(int* index, int* score) {
