@@ -179,7 +179,9 @@ bool TNimbraUtil::VerifyStart(const unsigned char* templates, int count, int rec
   stopAndForget(running().verify);
   if (count > 0 && !templates)
     return refuse(error, kWrongParameter, QStringLiteral("(VerifyStart) Wrong param : template buffer is NULL."));
-  auto sdk = exportsFor({"VD_OpenSensor", "VD_CloseSensor", "VD_Compare"});
+  auto sdk = TVerify::searchesInSlices(count, recordSize, headerSize)
+                 ? exportsFor({"VD_OpenSensor", "VD_CloseSensor", "VD_GetWholeImage", "VD_DetectWholeFinger"})
+                 : exportsFor({"VD_OpenSensor", "VD_CloseSensor", "VD_Compare"});
   if (!sdk) return refuse(error, kStartFailed, error_);
   return startWorker(running().verify, error, std::move(sdk), templates, count, recordSize, headerSize, preview) == 1;
 }

@@ -94,7 +94,9 @@ class TNimbraUtil : public QObject {
   void EnrollStop();
 
   // Searches count templates (template i at templates + headerSize + i *
-  // recordSize; the windows pass 3656 and 52) until one matches. As
+  // recordSize; the windows pass 3656 and 52) until one matches. More than 60
+  // such records (the classic search's limit) are searched in slices, one
+  // captured image for all of them (see TVerify). As
   // EnrollStart for the result. The verified callback gets the index; the
   // verify-error callback (-1000, code) after a search without a match and
   // (-code, code) after a failed one: (7, -7) no finger, and (13, -13), 500 ms

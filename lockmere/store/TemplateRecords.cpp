@@ -30,6 +30,17 @@ void TemplateRecords::appendRecord(const unsigned char* record3656) {
   bytes_.insert(bytes_.end(), record3656, record3656 + kRecordSize);
 }
 
+void TemplateRecords::trimOwnerFields() {
+  for (std::size_t i = 0; i < count(); ++i) {
+    unsigned char* field = bytes_.data() + i * kRecordSize;
+    const std::string_view id = text::trimmed(std::string_view(reinterpret_cast<const char*>(field), kOwnerSize));
+    // memmove: the trimmed text lies inside the field it is written back to.
+    const std::size_t length = id.size();
+    std::memmove(field, id.data(), length);
+    std::memset(field + length, 0, kOwnerSize - length);
+  }
+}
+
 void TemplateRecords::clear() {
   crypto::wipe(bytes_.data(), bytes_.size());
   bytes_.clear();

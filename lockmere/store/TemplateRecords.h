@@ -34,6 +34,11 @@ class TemplateRecords {
 
   void append(const TemplateRecords& other);
   void appendRecord(const unsigned char* record3656);
+  // Trims every owner field in place, as the login window reads them: the ID
+  // without leading and trailing blanks and control characters is written back
+  // from byte 0 and the rest of the field zeroed, so the field reads as that ID.
+  // A field as the account tools write it (ID, then zeros) stays as it is.
+  void trimOwnerFields();
   // Wipes and empties.
   void clear();
 
