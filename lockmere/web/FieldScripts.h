@@ -19,11 +19,14 @@
 //                       'other' (a one-time code, an address, a card number ...)
 //   isNewPasswordForm(c) a sign-up or change-password form
 //   containerOf(pw)     the form of a password field, or the element that stands
-//                       for it when there is none
+//                       for it when there is none (looseFormOf: the nearest
+//                       one holding an ID field too)
 //   loginPassword()     the first password field not in a sign-up form
 //   byPosition(deep)    the design's password field and ID field by position,
 //                       with the same extensions
-//   idOnlyField(strict) the ID field of a page without a password field
+//   idOnlyField(strict) the ID field of a page without a password field, when
+//                       it starts a login (startsLogin: not in a form that
+//                       subscribes, searches or resets a password)
 //   reportedType(e)     InputTypes.h
 //
 // Every function is written for our own world; focusing runs in the page's
