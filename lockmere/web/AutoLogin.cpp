@@ -62,42 +62,42 @@ void AutoLogin::AutoLoginOnPage(const BrowserRef& browser, platform::WindowHandl
     store::TRegSiteCollItem& site = sites.at(i);
     if (site.LoginType == store::kLoginByScript || !KeywordMatches(site, searched)) continue;
     host_.setLastLoginAddress(UpperCase(address));
-    std::optional<cdp::Frame> frame;
     switch (site.LoginType) {
       case store::kLoginManual:
         code = kSiteHandled;
         return;
       case store::kLoginAutomatic:
-        if (!findFrame(browser, site, frame)) {
-          code = kFieldsNotFound;
-          return;
-        }
-        loginAutomatically(browser, *frame, site);
-        code = kSiteHandled;
-        return;
       case store::kLoginAfterConfirmation:
-        host_.freeConfirmLogin();
-        if (!findFrame(browser, site, frame)) {
-          code = kFieldsNotFound;
-          return;
-        }
-        host_.openConfirmLogin(pendingLogin(browser, browserWindow, *frame, site, true, false));
-        code = kSiteHandled;
-        return;
       case store::kLoginWithFingerprint:
-        host_.freeFingerprintLogin();
-        if (!findFrame(browser, site, frame)) {
-          code = kFieldsNotFound;
-          return;
-        }
-        host_.openFingerprintLogin(pendingLogin(browser, browserWindow, *frame, site, false, true));
-        BringToFront(browser);
-        code = kSiteHandled;
+        code = loginByType(browser, browserWindow, site);
         return;
       default:
         break;  // an unknown login type: the next site may match
     }
   }
+}
+
+int AutoLogin::loginByType(const BrowserRef& browser, platform::WindowHandle window, store::TRegSiteCollItem& site) {
+  if (site.LoginType == store::kLoginAfterConfirmation) host_.freeConfirmLogin();
+  if (site.LoginType == store::kLoginWithFingerprint) host_.freeFingerprintLogin();
+  std::optional<cdp::Frame> frame;
+  const bool secondStep = twoStep_.armed(window, site.ID());
+  const bool found =
+      findFrame(browser, site, frame) || (secondStep && FindPasswordFrame(browser->mainFrame(), site, frame));
+  if (found && secondStep) {
+    // The password page of a two-step login whose ID this login type has
+    // already submitted: no second question, no retry time.
+    twoStep_.finish(window);
+    FillAndSubmit(browser, *frame, site);
+    return kSiteHandled;
+  }
+  const bool idOnly = !found && !browser->isClosed() && FindIdOnlyFrame(browser->mainFrame(), site, frame);
+  if (!found && !idOnly) return kFieldsNotFound;
+  if (site.LoginType == store::kLoginAutomatic)
+    loginAutomatically(browser, window, *frame, site, idOnly);
+  else
+    openLoginWindow(browser, window, *frame, site, idOnly);
+  return kSiteHandled;
 }
 
 bool AutoLogin::findFrame(const BrowserRef& browser, store::TRegSiteCollItem& site, std::optional<cdp::Frame>& frame) {
@@ -106,7 +106,8 @@ bool AutoLogin::findFrame(const BrowserRef& browser, store::TRegSiteCollItem& si
   return site.ID_Name.empty() ? FindFrameByPosition(top, frame, site) : FindFrameBySiteNames(top, site, frame);
 }
 
-void AutoLogin::loginAutomatically(const BrowserRef& browser, const cdp::Frame& frame, store::TRegSiteCollItem& site) {
+void AutoLogin::loginAutomatically(const BrowserRef& browser, platform::WindowHandle window, const cdp::Frame& frame,
+                                   store::TRegSiteCollItem& site, bool idOnly) {
   // Shown in front so that the user sees the page being logged into. The keys go
   // to the page itself, so they need no window in front to reach it.
   BringToFront(browser);
@@ -117,10 +118,12 @@ void AutoLogin::loginAutomatically(const BrowserRef& browser, const cdp::Frame& 
     browser->pressKey(cdp::Key::End);
   } catch (const AutomationError&) {
   }
-  // Within the retry time the page is filled but not submitted: a login page that
-  // comes back after a failed login is not submitted again and again.
+  // Within the retry time after an automatic login the page is filled but not
+  // submitted: a login page that comes back after a failed login is not
+  // submitted again and again. For a two-step login the ID's page counts.
   if (seconds > host_.autoLoginRetryTime() || site.LastAutoLogin == 0) {
     try {
+      if (idOnly) twoStep_.begin(window, site.ID())->arm();
       browser->pressKey(cdp::Key::Enter);
       site.LastAutoLogin = now;
     } catch (const AutomationError&) {
@@ -128,9 +131,22 @@ void AutoLogin::loginAutomatically(const BrowserRef& browser, const cdp::Frame& 
   }
 }
 
+void AutoLogin::openLoginWindow(const BrowserRef& browser, platform::WindowHandle window, const cdp::Frame& frame,
+                                store::TRegSiteCollItem& site, bool idOnly) {
+  const bool confirm = site.LoginType == store::kLoginAfterConfirmation;
+  PendingLogin login = pendingLogin(browser, window, frame, site, confirm, !confirm);
+  if (idOnly) login.secondStep = twoStep_.begin(window, site.ID());
+  if (confirm) {
+    host_.openConfirmLogin(login);
+  } else {
+    host_.openFingerprintLogin(login);
+    BringToFront(browser);
+  }
+}
+
 PendingLogin AutoLogin::pendingLogin(const BrowserRef& browser, platform::WindowHandle window, const cdp::Frame& frame,
                                      store::TRegSiteCollItem& site, bool withBounds, bool withTitle) {
-  PendingLogin login{browser, window, frame, &site, site.ID(), LoginFormName(window), {}, std::nullopt};
+  PendingLogin login{browser, window, frame, &site, site.ID(), LoginFormName(window), {}, std::nullopt, nullptr};
   try {
     if (withBounds) login.bounds = browser->bounds();
     if (withTitle) login.pageTitle = browser->currentInfo().title;
@@ -188,6 +204,17 @@ void AutoLogin::alert(const BrowserRef& browser, int first, int second) {
   const QString a = texts::M(first);
   const QString b = texts::M(second);
   if (!ShowPageAlert(browser, (a + "\n\n" + b).toStdString())) host_.showMessage(a + "\r\n\r\n" + b);
+}
+
+void FillLoginPage(const PendingLogin& login, const store::TRegSiteCollItem& site) {
+  // The user is confirmed for both pages of a two-step login.
+  if (login.secondStep) login.secondStep->arm();
+  FillLoginPage(login.frame, site);
+}
+
+void FillAndSubmit(const PendingLogin& login, const store::TRegSiteCollItem& site) {
+  if (login.secondStep) login.secondStep->arm();
+  FillAndSubmit(login.browser, login.frame, site);
 }
 
 }  // namespace web

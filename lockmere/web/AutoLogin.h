@@ -2,6 +2,7 @@
 
 #include "lockmere/web/AutoLoginHost.h"
 #include "lockmere/web/PageAccess.h"
+#include "lockmere/web/TwoStepLogin.h"
 #include "lockmere/web/cdp/Browser.h"
 
 namespace web {
@@ -21,7 +22,10 @@ class AutoLogin {
   AutoLogin(cdp::Browser& browser, AutoLoginHost& host) : browser_(browser), host_(host) {}
 
   // Matches the page with the registered sites (later ones first) and logs in
-  // as the matched site's login type says.
+  // as the matched site's login type says. A page that shows only the site's ID
+  // field (the first page of a two-step login) gets the ID filled and submitted
+  // under the login type's rules; the site's password page that then follows in
+  // the same window is filled and submitted without asking again.
   void AutoLoginOnPage(const BrowserRef& browser, platform::WindowHandle browserWindow, int& code);
 
   // Message 0x503: log in on that browser window; an unregistered page is
@@ -33,7 +37,12 @@ class AutoLogin {
   void LoginRequest();
 
  private:
-  void loginAutomatically(const BrowserRef& browser, const cdp::Frame& frame, store::TRegSiteCollItem& site);
+  // Login types 1, 3 and 4 on a matched site's page; the code.
+  int loginByType(const BrowserRef& browser, platform::WindowHandle window, store::TRegSiteCollItem& site);
+  void loginAutomatically(const BrowserRef& browser, platform::WindowHandle window, const cdp::Frame& frame,
+                          store::TRegSiteCollItem& site, bool idOnly);
+  void openLoginWindow(const BrowserRef& browser, platform::WindowHandle window, const cdp::Frame& frame,
+                       store::TRegSiteCollItem& site, bool idOnly);
   bool findFrame(const BrowserRef& browser, store::TRegSiteCollItem& site, std::optional<cdp::Frame>& frame);
   PendingLogin pendingLogin(const BrowserRef& browser, platform::WindowHandle window, const cdp::Frame& frame,
                             store::TRegSiteCollItem& site, bool withBounds, bool withTitle);
@@ -41,6 +50,7 @@ class AutoLogin {
 
   cdp::Browser& browser_;
   AutoLoginHost& host_;
+  TwoStepLogins twoStep_;
 };
 
 }  // namespace web

@@ -6,6 +6,7 @@
 
 #include "lockmere/store/SiteModel.h"
 #include "lockmere/web/PageAccess.h"
+#include "lockmere/web/TwoStepLogin.h"
 #include "lockmere/web/cdp/Frame.h"
 #include "lockmere/web/cdp/PageTarget.h"
 #include "platform/WindowMessages.h"
@@ -14,7 +15,7 @@ namespace web {
 
 // A login that waits for the user: what the confirmation window (login type 3)
 // or the fingerprint login window (type 4) gets to fill the page once the user
-// is confirmed (with FillAndSubmit).
+// is confirmed (with FillLoginPage or FillAndSubmit below).
 struct PendingLogin {
   BrowserRef browser;                       // the browser window
   platform::WindowHandle browserWindow;     // its handle (messages 0x4FA and 0x4FD name it)
@@ -25,7 +26,16 @@ struct PendingLogin {
   std::string formName;                     // LoginFormName(browserWindow)
   std::string pageTitle;                    // the page's title (type 4's popup names the site)
   std::optional<cdp::WindowBounds> bounds;  // where the browser window is (type 3 centres over it)
+  std::shared_ptr<SecondStep> secondStep;   // the page is the first of a two-step login (else null)
 };
+
+// What the confirmation and fingerprint login windows do once the user is
+// confirmed: fill the page (and submit it, for FillAndSubmit) as the functions
+// of PageAccess.h do. On the first page of a two-step login (only the ID field)
+// this also lets the password page that follows be filled and submitted
+// without asking the user again.
+void FillLoginPage(const PendingLogin& login, const store::TRegSiteCollItem& site);
+void FillAndSubmit(const PendingLogin& login, const store::TRegSiteCollItem& site);
 
 // What the automatic login needs of the main window. The main window implements
 // it and wires the browser messages to AutoLogin:
@@ -49,12 +59,13 @@ class AutoLoginHost {
   // Login type 3: the confirmation window there is goes first (also when the
   // page then turns out to have no fields); then one in site mode named
   // login.formName is created, centred over login.bounds, shown and brought to
-  // the front. On success it calls FillAndSubmit and closes. If creating it
-  // fails, it is freed.
+  // the front. On success it fills with FillLoginPage(login, site), submits and
+  // closes. If creating it fails, it is freed. For a two-step login it is
+  // opened once, on the ID's page.
   virtual void freeConfirmLogin() = 0;
   virtual void openConfirmLogin(const PendingLogin& login) = 0;
-  // Login type 4: the same for the fingerprint login window. On a match it calls
-  // FillAndSubmit.
+  // Login type 4: the same for the fingerprint login window. On a match it fills
+  // with FillLoginPage(login, site) and submits.
   virtual void freeFingerprintLogin() = 0;
   virtual void openFingerprintLogin(const PendingLogin& login) = 0;
 

@@ -3,7 +3,10 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <vector>
 
+#include "lockmere/web/FieldScripts.h"
+#include "lockmere/web/FrameWalk.h"
 #include "lockmere/web/InputTypes.h"
 #include "lockmere/web/SiteMatch.h"
 #include "lockmere/web/cdp/AutomationError.h"
@@ -13,71 +16,142 @@ namespace {
 
 using cdp::AutomationError;
 
-// The form of the first password field that has one; null also when the window
-// shows no HTML document.
-const std::string& passwordFormScript() {
-  static const std::string s = "function() {\n" + ReportedTypeScript() + R"JS(
-  if (!)JS" + std::string(kIsHtmlDocument) +
-                               R"JS() return null;
+// The searches of FindPasswordForm, each giving a login form as
+// { form, password, id } (the form's element, or the element that stands for
+// it; its password field; the ID field of a page without one) or null.
+std::string searchScript(const char* body) {
+  return FieldFunction("", std::string("if (!") + kIsHtmlDocument + ") return null;\n" + body);
+}
+
+// The design's: the form of the first password field that has one, unless
+// it is a sign-up or change-password form.
+const std::string& designSearch() {
+  static const std::string s = searchScript(R"JS(
   const inputs = document.getElementsByTagName('INPUT');
   for (let i = 0; i < inputs.length; i++) {
-    if (reportedType(inputs[i]) === 'PASSWORD' && inputs[i].form) return inputs[i].form;
+    const e = inputs[i];
+    if (reportedType(e) === 'PASSWORD' && e.form) return isNewPasswordForm(e.form) ? null : { form: e.form, password: e };
   }
   return null;
-})JS";
+)JS");
+  return s;
+}
+
+// Where the design's finds none: the first password field, also in open shadow
+// roots and outside any form, that is not in a sign-up form.
+const std::string& extendedSearch() {
+  static const std::string s = searchScript(R"JS(
+  const p = loginPassword();
+  return p ? { form: containerOf(p), password: p } : null;
+)JS");
+  return s;
+}
+
+// A page without any password field: the first page of a two-step login, when
+// its one text field marked as the user name says so.
+const std::string& idOnlySearch() {
+  static const std::string s = searchScript(R"JS(
+  if (fields().some(isPassword)) return null;
+  const id = idOnlyField(true);
+  return id ? { form: boxOf(id), id } : null;
+)JS");
   return s;
 }
 
 constexpr const char* kWindowName = "function() { return window.name; }";
 
-// The form's name and its inputs and drop-down lists in form order. The form's
-// own properties are read through the browser's getters: a field named "name" or
-// "elements" would hide them.
+// The form's name and its inputs and drop-down lists in form order (for an
+// element standing for a form: those under it outside any form), each with its
+// key and what it says it is, and where the login form's password field and a
+// two-step page's ID field are among them. The form's own properties are read
+// through the browser's getters: a field named "name" or "elements" would hide
+// them.
 const std::string& formFieldsScript() {
-  static const std::string s = "function() {\n" + ReportedTypeScript() + R"JS(
-  const getter = (p) => Object.getOwnPropertyDescriptor(HTMLFormElement.prototype, p).get;
-  const elements = getter('elements').call(this);
-  const form = { name: this.getAttribute('name') || '', fields: [] };
-  for (let i = 0; i < elements.length; i++) {
-    const e = elements[i];
-    if (e instanceof HTMLInputElement) {
-      form.fields.push({ name: e.name, type: reportedType(e) });
-    } else if (e instanceof HTMLSelectElement) {
-      form.fields.push({ name: e.name, type: reportedType(e),
-                         options: Array.from(e.options, (o) => ({ value: o.value, text: o.text })) });
-    }
+  static const std::string s = FieldFunction("", R"JS(
+  const d = this;
+  const isForm = d.form instanceof HTMLFormElement;
+  const list = isForm ? formFields(d.form) : looseFieldsIn(d.form);
+  const out = { name: isForm ? d.form.getAttribute('name') || '' : '', fields: [], password: -1, id: -1 };
+  for (const e of list) {
+    const select = e instanceof HTMLSelectElement;
+    if (!select && !(e instanceof HTMLInputElement)) continue;
+    if (e === d.password) out.password = out.fields.length;
+    if (e === d.id) out.id = out.fields.length;
+    const f = { name: e.name, key: keyOf(e), type: reportedType(e), says: select ? '' : says(e) };
+    if (select) f.options = Array.from(e.options, (o) => ({ value: o.value, text: o.text }));
+    out.fields.push(f);
   }
-  return form;
-})JS";
+  if (d.password && out.password < 0) out.password = out.fields.findIndex((f) => f.type === 'PASSWORD' && !f.options);
+  return out;
+)JS");
   return s;
 }
 
 bool startsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
+bool findIn(const cdp::Frame& window, const std::string& search, std::optional<LoginForm>& form,
+            std::string& frameName) {
+  std::optional<cdp::Frame> found;
+  std::string object;
+  const bool any = FindFrameWhere(
+      window,
+      [&](const cdp::Frame& w) {
+        try {
+          object = w.callForObject(search, "[]", cdp::World::Ours, "lockmere-form");
+        } catch (const AutomationError&) {
+          return FrameAnswer::Stop;
+        }
+        return object.empty() ? FrameAnswer::Descend : FrameAnswer::Found;
+      },
+      found);
+  if (!any) return false;
+  form = LoginForm{*found, object};
+  try {
+    frameName = found->call(kWindowName).toString().toStdString();
+  } catch (const AutomationError&) {
+    frameName.clear();
+  }
+  return true;
+}
+
+// One input or drop-down list of a captured form.
+struct Field {
+  std::string name, key, type, says;
+  bool isList = false;
+  QJsonArray options;
+  int item = -1;  // its item in ExtraItems, by ID; -1 when not captured (no name)
+};
+
+// The ID field for the password field at `pw`: the nearest text field before
+// it; a text field whose name begins with the password field's name is a decoy
+// of the password field (the last one met is returned in `decoy`). `unnamed`:
+// fields without a name count too.
+int idFieldBefore(const std::vector<Field>& fields, int pw, bool unnamed, int& decoy) {
+  const std::string& pwName = fields[pw].name;
+  for (int k = pw - 1; k >= 0; --k) {
+    const Field& f = fields[k];
+    if (f.isList || f.type != "TEXT" || (f.item < 0 && !unnamed)) continue;
+    if (!pwName.empty() && !f.name.empty() && startsWith(f.name, pwName)) {
+      if (f.item >= 0) decoy = f.item;
+      continue;
+    }
+    return k;
+  }
+  return -1;
+}
+
+// The nearest text field before `pw` that says it is `what`.
+int markedBefore(const std::vector<Field>& fields, int pw, const char* what) {
+  for (int k = pw - 1; k >= 0; --k)
+    if (!fields[k].isList && fields[k].type == "TEXT" && fields[k].says == what) return k;
+  return -1;
+}
+
 }  // namespace
 
 bool FindPasswordForm(const cdp::Frame& window, std::optional<LoginForm>& form, std::string& frameName) {
-  std::string object;
-  try {
-    object = window.callForObject(passwordFormScript(), "[]", cdp::World::Ours, "lockmere-form");
-  } catch (const AutomationError&) {
-    return false;
-  }
-  if (!object.empty()) {
-    form = LoginForm{window, object};
-    try {
-      frameName = window.call(kWindowName).toString().toStdString();
-    } catch (const AutomationError&) {
-      frameName.clear();
-    }
-    return true;
-  }
-  try {
-    for (const cdp::Frame& child : window.childFrames())
-      if (FindPasswordForm(child, form, frameName)) return true;
-  } catch (const AutomationError&) {
-  }
-  return false;
+  return findIn(window, designSearch(), form, frameName) || findIn(window, extendedSearch(), form, frameName) ||
+         findIn(window, idOnlySearch(), form, frameName);
 }
 
 int CaptureLoginForm(const BrowserRef& browser, const LoginForm& form, const std::string& frameName,
@@ -103,53 +177,57 @@ int CaptureLoginForm(const BrowserRef& browser, const LoginForm& form, const std
     return id;  // the page went away: nothing of the form is known
   }
   const std::string formName = captured.value("name").toString().toStdString();
-  int password = -1;  // the first password item, by item ID
-  std::string passwordName;
-  for (const QJsonValue& f : captured.value("fields").toArray()) {
-    const std::string name = f["name"].toString().toStdString();
-    const std::string type = f["type"].toString().toStdString();
-    const bool isList = f.toObject().contains("options");
-    if (!isList && name.empty()) continue;  // unnamed inputs are not captured
-    store::TExtraItems& item = site.ExtraItems.add();
-    item.FormName = formName;
-    item.Name = name;
-    item.Type_ = type;
-    for (const QJsonValue& o : f["options"].toArray()) {
-      store::TSiteOptions& option = item.Options.add();
-      option.Value = o["value"].toString().toStdString();
-      option.Text = o["text"].toString().toStdString();
+  std::vector<Field> fields;
+  for (const QJsonValue& v : captured.value("fields").toArray()) {
+    Field f{v["name"].toString().toStdString(), v["key"].toString().toStdString(), v["type"].toString().toStdString(),
+            v["says"].toString().toStdString(), v.toObject().contains("options"),  v["options"].toArray()};
+    if (f.isList || !f.name.empty()) {  // unnamed inputs are not captured
+      store::TExtraItems& item = site.ExtraItems.add();
+      item.FormName = formName;
+      item.Name = f.name;
+      item.Type_ = f.type;
+      for (const QJsonValue& o : f.options) {
+        store::TSiteOptions& option = item.Options.add();
+        option.Value = o["value"].toString().toStdString();
+        option.Text = o["text"].toString().toStdString();
+      }
+      f.item = item.ID();
     }
-    if (password < 0 && !isList && type == "PASSWORD") {
-      password = item.ID();
-      passwordName = name;
-    }
+    fields.push_back(std::move(f));
   }
-  if (password < 0) return id;
+  const auto take = [&](const Field& f, std::string& formNameOut, std::string& nameOut) {
+    if (!f.key.empty()) {
+      formNameOut = formName;
+      nameOut = f.key;
+    }
+    if (f.item >= 0) site.ExtraItems.removeById(f.item);
+  };
 
-  // The ID field: the nearest text field before the password field whose name
-  // does not begin with the password field's name (such a one is taken for a
-  // decoy of the password field and dropped).
-  int idItem = -1, decoy = -1;
-  for (int k = site.ExtraItems.indexOf(password) - 1; k >= 0; --k) {
-    const store::TExtraItems& item = site.ExtraItems.at(k);
-    if (item.Type_ != "TEXT") continue;
-    if (startsWith(item.Name, passwordName)) {
-      decoy = item.ID();
-      continue;
-    }
-    idItem = item.ID();
-    break;
+  // The first page of a two-step login: its ID field alone.
+  const int idOnly = captured.value("id").toInt(-1);
+  if (idOnly >= 0 && idOnly < static_cast<int>(fields.size())) {
+    take(fields[idOnly], site.ID_FormName, site.ID_Name);
+    return id;
   }
-  if (idItem >= 0) {
-    const store::TExtraItems& item = *site.ExtraItems.findById(idItem);
-    site.ID_FormName = item.FormName;
-    site.ID_Name = item.Name;
-    site.ExtraItems.removeById(idItem);
+  const int pw = captured.value("password").toInt(-1);
+  if (pw < 0 || pw >= static_cast<int>(fields.size())) return id;
+
+  // The ID field as the design finds it: the nearest named text field before
+  // the password field, decoys of the password field passed over. Where that
+  // finds none, or the password field has no name, unnamed fields count too.
+  int decoy = -1;
+  const bool named = fields[pw].item >= 0;
+  int idField = named ? idFieldBefore(fields, pw, false, decoy) : -1;
+  if (idField < 0) idField = idFieldBefore(fields, pw, true, decoy);
+  // A field that says it is something else (a code, an address, a card number)
+  // gives way to a field marked as the user name (or else as an e-mail address).
+  if (idField >= 0 && fields[idField].says == "other") {
+    int marked = markedBefore(fields, pw, "username");
+    if (marked < 0) marked = markedBefore(fields, pw, "email");
+    if (marked >= 0) idField = marked;
   }
-  const store::TExtraItems& pw = *site.ExtraItems.findById(password);
-  site.PW_FormName = pw.FormName;
-  site.PW_Name = pw.Name;
-  site.ExtraItems.removeById(password);
+  if (idField >= 0) take(fields[idField], site.ID_FormName, site.ID_Name);
+  take(fields[pw], site.PW_FormName, site.PW_Name);
   if (decoy >= 0) site.ExtraItems.removeById(decoy);
   return id;
 }

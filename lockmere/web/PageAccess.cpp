@@ -3,6 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "lockmere/web/FieldKeys.h"
+#include "lockmere/web/FieldScripts.h"
+#include "lockmere/web/FrameWalk.h"
 #include "lockmere/web/InputTypes.h"
 #include "lockmere/web/cdp/AutomationError.h"
 #include "lockmere/web/cdp/CallArgs.h"
@@ -12,10 +15,6 @@ namespace {
 
 using cdp::AutomationError;
 using cdp::CallArgs;
-
-std::string withTypes(const char* signature, const char* body) {
-  return std::string(signature) + " {\n" + ReportedTypeScript() + body + "}";
-}
 
 const std::string& isHtmlDocumentScript() {
   static const std::string s = std::string("function() { return ") + kIsHtmlDocument + "; }";
@@ -28,7 +27,7 @@ constexpr const char* kHasElementNamed = "function(name) { return document.getEl
 // wraps an input's value setter (to track typing) sees the change through the
 // events, as it would see typing.
 const std::string& setFieldValueScript() {
-  static const std::string s = withTypes("function(name, value)", R"JS(
+  static const std::string s = FieldFunction("name, value", R"JS(
   const setter = (e) => {
     for (let p = Object.getPrototypeOf(e); p; p = Object.getPrototypeOf(p)) {
       const d = Object.getOwnPropertyDescriptor(p, 'value');
@@ -37,7 +36,7 @@ const std::string& setFieldValueScript() {
     return null;
   };
   let set = false;
-  for (const e of Array.from(document.getElementsByName(name))) {
+  for (const e of fieldsFor(name)) {
     try {
       const t = reportedType(e);
       const write = setter(e);
@@ -54,10 +53,17 @@ const std::string& setFieldValueScript() {
   return s;
 }
 
-// Runs in the page's world: the onblur handler belongs to the page's scripts.
+// Runs in the page's world: the onblur handler belongs to the page's scripts. A
+// page that has changed what the library relies on gets the design's lookup.
 const std::string& focusFieldScript() {
-  static const std::string s = withTypes("function(name, wanted)", R"JS(
-  for (const e of Array.from(document.getElementsByName(name))) {
+  static const std::string s = FieldFunction("name, wanted", R"JS(
+  let list;
+  try {
+    list = fieldsFor(name);
+  } catch (x) {
+    list = Array.from(document.getElementsByName(name));
+  }
+  for (const e of list) {
     if (reportedType(e) !== wanted) continue;
     e.onblur = null;
     e.focus();
@@ -68,20 +74,40 @@ const std::string& focusFieldScript() {
   return s;
 }
 
-// The first password input and the nearest text input before it.
-const std::string& passwordPositionScript() {
-  static const std::string s = withTypes("function()", R"JS(
-  const inputs = document.getElementsByTagName('INPUT');
-  const typeAt = (i) => { try { return reportedType(inputs[i]); } catch (x) { return ''; } };
-  for (let i = 0; i < inputs.length; i++) {
-    if (typeAt(i) !== 'PASSWORD') continue;
-    const found = { pw: inputs[i].name, id: null };
-    for (let k = i - 1; k >= 0; k--) {
-      if (typeAt(k) === 'TEXT') { found.id = inputs[k].name; break; }
-    }
-    return found;
-  }
-  return null;
+// Both fields of a record, found as the fill finds them (null: no HTML document).
+const std::string& siteFieldsScript() {
+  static const std::string s =
+      FieldFunction("idKey, pwKey", std::string("if (!") + kIsHtmlDocument + R"JS() return null;
+  return (idKey === '' || fieldsFor(idKey).length > 0) &&
+         fieldsFor(pwKey === '' ? POSITION_PASSWORD : pwKey).length > 0;
+)JS");
+  return s;
+}
+
+// The password field and the ID field by position, as keys (null: none here).
+const std::string& positionScript() {
+  static const std::string s = FieldFunction("deep", R"JS(
+  const found = byPosition(deep);
+  return found.pw ? { pw: keyOf(found.pw), id: found.id ? keyOf(found.id) : null } : null;
+)JS");
+  return s;
+}
+
+// The first page of a two-step login: no password field, and the record's ID
+// field (or the page's one user-name or e-mail field) marked as such.
+const std::string& idOnlyScript() {
+  static const std::string s = FieldFunction("idKey", std::string("if (!") + kIsHtmlDocument + R"JS() return null;
+  if (fields().some(isPassword)) return { password: true, id: false };
+  const starts = (e) => isTextLike(e) && startsLogin(e);
+  return { password: false, id: !!(idKey === '' ? idOnlyField(false) : fieldsFor(idKey).find(starts)) };
+)JS");
+  return s;
+}
+
+// The record's password field (or the login form's, by position).
+const std::string& passwordFieldScript() {
+  static const std::string s = FieldFunction("pwKey", std::string("if (!") + kIsHtmlDocument + R"JS() return false;
+  return fieldsFor(pwKey === '' ? POSITION_PASSWORD : pwKey).some(isPassword);
 )JS");
   return s;
 }
@@ -158,56 +184,119 @@ bool FocusField(const Document& document, const std::string& name, const std::st
       .toBool();
 }
 
-bool FindFrameBySiteNames(const cdp::Frame& window, const store::TRegSiteCollItem& site,
-                          std::optional<cdp::Frame>& frame) {
+namespace {
+
+// The design's test of one document window: both names in its document.
+FrameAnswer siteNamesIn(const cdp::Frame& window, const store::TRegSiteCollItem& site) {
   std::optional<Document> document;
   GetDocumentOfWindow(window, document);
-  if (!document) return false;
-  if (HasElementNamed(*document, site.ID_Name) && HasElementNamed(*document, site.PW_Name)) {
-    frame = window;
-    return true;
-  }
+  if (!document) return FrameAnswer::Stop;
+  return HasElementNamed(*document, site.ID_Name) && HasElementNamed(*document, site.PW_Name) ? FrameAnswer::Found
+                                                                                              : FrameAnswer::Descend;
+}
+
+// Where the design's names find nothing: the fields as the fill finds them (in
+// shadow roots, by id, by position).
+FrameAnswer siteFieldsIn(const cdp::Frame& window, const store::TRegSiteCollItem& site) {
   try {
-    for (const cdp::Frame& child : window.childFrames())
-      if (FindFrameBySiteNames(child, site, frame)) return true;
+    const QJsonValue r = window.call(siteFieldsScript(), CallArgs().add(site.ID_Name).add(site.PW_Name).take());
+    if (r.isNull()) return FrameAnswer::Stop;
+    return r.toBool() ? FrameAnswer::Found : FrameAnswer::Descend;
+  } catch (const AutomationError&) {
+    return FrameAnswer::Stop;
+  }
+}
+
+// The design's test by position (`deep`: with fields in shadow roots); the
+// fields found are learned into the record.
+FrameAnswer positionIn(const cdp::Frame& window, bool deep, store::TRegSiteCollItem& site) {
+  std::optional<Document> document;
+  GetDocumentOfWindow(window, document);
+  if (!document) return FrameAnswer::Stop;
+  QJsonValue found;
+  try {
+    found = window.call(positionScript(), CallArgs().add(deep).take());
   } catch (const AutomationError&) {
   }
-  return false;
+  if (!found.isObject()) return FrameAnswer::Descend;
+  site.PW_Name = found["pw"].toString().toStdString();
+  site.PW_FormName.clear();
+  if (found["id"].isString()) {
+    site.ID_Name = found["id"].toString().toStdString();
+    site.ID_FormName.clear();
+  }
+  return FrameAnswer::Found;
+}
+
+std::string fillKey(const std::string& name, std::string_view positionKey) {
+  return name.empty() ? std::string(positionKey) : name;
+}
+
+}  // namespace
+
+bool FindFrameBySiteNames(const cdp::Frame& window, const store::TRegSiteCollItem& site,
+                          std::optional<cdp::Frame>& frame) {
+  return FindFrameWhere(
+             window, [&](const cdp::Frame& w) { return siteNamesIn(w, site); }, frame) ||
+         FindFrameWhere(
+             window, [&](const cdp::Frame& w) { return siteFieldsIn(w, site); }, frame);
 }
 
 bool FindFrameByPosition(const cdp::Frame& window, std::optional<cdp::Frame>& frame, store::TRegSiteCollItem& site) {
-  std::optional<Document> document;
-  GetDocumentOfWindow(window, document);
-  if (!document) return false;
-  QJsonValue found;
-  try {
-    found = window.call(passwordPositionScript());
-  } catch (const AutomationError&) {
-  }
-  if (found.isObject()) {
-    site.PW_Name = found["pw"].toString().toStdString();
-    site.PW_FormName.clear();
-    if (found["id"].isString()) {
-      site.ID_Name = found["id"].toString().toStdString();
-      site.ID_FormName.clear();
-    }
-    frame = window;
-    return true;
-  }
-  try {
-    for (const cdp::Frame& child : window.childFrames())
-      if (FindFrameByPosition(child, frame, site)) return true;
-  } catch (const AutomationError&) {
-  }
-  return false;
+  return FindFrameWhere(
+             window, [&](const cdp::Frame& w) { return positionIn(w, false, site); }, frame) ||
+         FindFrameWhere(
+             window, [&](const cdp::Frame& w) { return positionIn(w, true, site); }, frame);
+}
+
+bool FindIdOnlyFrame(const cdp::Frame& window, const store::TRegSiteCollItem& site, std::optional<cdp::Frame>& frame) {
+  bool password = false;
+  std::optional<cdp::Frame> idFrame, none;
+  FindFrameWhere(
+      window,
+      [&](const cdp::Frame& w) {
+        if (password) return FrameAnswer::Stop;
+        QJsonValue r;
+        try {
+          r = w.call(idOnlyScript(), CallArgs().add(site.ID_Name).take());
+        } catch (const AutomationError&) {
+          return FrameAnswer::Stop;
+        }
+        if (r.isNull()) return FrameAnswer::Stop;
+        password = r["password"].toBool();
+        if (r["id"].toBool() && !idFrame) idFrame = w;
+        return FrameAnswer::Descend;  // every frame: none may have a password field
+      },
+      none);
+  if (password || !idFrame) return false;
+  frame = idFrame;
+  return true;
+}
+
+bool FindPasswordFrame(const cdp::Frame& window, const store::TRegSiteCollItem& site,
+                       std::optional<cdp::Frame>& frame) {
+  return FindFrameWhere(
+      window,
+      [&](const cdp::Frame& w) {
+        try {
+          return w.call(passwordFieldScript(), CallArgs().add(site.PW_Name).take()).toBool() ? FrameAnswer::Found
+                                                                                             : FrameAnswer::Descend;
+        } catch (const AutomationError&) {
+          return FrameAnswer::Stop;
+        }
+      },
+      frame);
 }
 
 void FillLoginPage(const cdp::Frame& frame, const store::TRegSiteCollItem& site) {
   std::optional<Document> document;
   GetDocumentOfWindow(frame, document);
   if (!document) return;
+  // A record that leaves a field unnamed has it filled where it stands.
+  const std::string idKey = fillKey(site.ID_Name, kPositionIdKey);
+  const std::string pwKey = fillKey(site.PW_Name, kPositionPasswordKey);
   try {
-    SetFieldValue(*document, site.ID_Name, site.ID_Value);
+    SetFieldValue(*document, idKey, site.ID_Value);
     for (int i = 0; i < site.ExtraItems.count(); ++i) {
       const store::TExtraItems& item = site.ExtraItems.at(i);
       if (item.Type_ == "TEXT" || item.Type_ == "PASSWORD")
@@ -215,10 +304,10 @@ void FillLoginPage(const cdp::Frame& frame, const store::TRegSiteCollItem& site)
       else if (item.Type_ == "SELECT-ONE")
         frame.call(kSelectOption, CallArgs().add(item.Name).add(item.Value).take());
     }
-    if (!FocusField(*document, site.PW_Name, "PASSWORD")) {
-      if (FocusField(*document, site.ID_Name, "TEXT")) FocusField(*document, site.PW_Name, "PASSWORD");
+    if (!FocusField(*document, pwKey, "PASSWORD")) {
+      if (FocusField(*document, idKey, "TEXT")) FocusField(*document, pwKey, "PASSWORD");
     }
-    SetFieldValue(*document, site.PW_Name, site.PW_Value);
+    SetFieldValue(*document, pwKey, site.PW_Value);
   } catch (const AutomationError&) {
     // What was set stays set.
   }

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <chrono>
@@ -16,6 +17,7 @@
 
 using namespace std::chrono_literals;
 using webtest::browser;
+using webtest::eval;
 using webtest::server;
 
 namespace {
@@ -147,4 +149,72 @@ TEST_F(AddonTest, TheUsersRequestsFromTheBrowserReachTheMainWindow) {
   click("login", url);
   settle();
   EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(AddonTest, APageIsReportedAgainWhenLoginFieldsAppearAtMostOnceASecond) {
+  block_->setLoggedIn(true);
+  block_->setAutoGetUrl(true);
+  server().setPage("/addon/late.html", R"(<html><body><div id="app"></div><script>
+    const add = (html) => document.getElementById('app').insertAdjacentHTML('beforeend', html);
+    window.addEventListener('load', () => {
+      setTimeout(() => add('<p>news</p><input name="q">'), 200);      // no login field
+      setTimeout(() => add('<input type="password" name="pw">'), 600);
+      // Then a burst: a field every 100 ms for two seconds.
+      setTimeout(() => { let n = 0; const t = setInterval(() => {
+        add('<input type="password" name="p' + n + '">'); if (++n == 20) clearInterval(t); }, 100); }, 1200);
+    });</script></body></html>)");
+  QElapsedTimer clock;
+  clock.start();
+  std::vector<qint64> at;
+  platform::WindowHandle window = 0;
+  receiver_->setHandler([&](const platform::Message& m) {
+    if (m.message == platform::msg::kLoginOnBrowser && m.wParam == window) at.push_back(clock.elapsed());
+    return 0;
+  });
+  window = webtest::load(server().url("/pages/blank.html"))->handle();
+  webtest::processEventsUntil([] { return false; }, 300ms);  // its report
+  at.clear();
+  auto page = webtest::load(server().url("/addon/late.html"));
+  ASSERT_TRUE(webtest::processEventsUntil([&] { return at.size() >= 2; }, 5s));  // the load, then the field
+  EXPECT_GT(at[1] - at[0], 400);
+  webtest::processEventsUntil([] { return false; }, 3500ms);  // the burst and a second after it
+  ASSERT_GE(at.size(), 4u);
+  EXPECT_LE(at.size(), 6u);
+  for (std::size_t i = 2; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 950) << "report " << i;
+  const std::size_t reports = at.size();
+
+  // Fields added while Lockmere is not logged in are not reported.
+  block_->setLoggedIn(false);
+  eval(page, "add('<input type=\"password\" name=\"later\">'); 1");
+  webtest::processEventsUntil([] { return false; }, 1500ms);
+  EXPECT_EQ(at.size(), reports);
+}
+
+TEST_F(AddonTest, LoginFieldsInAFrameOrAShadowRootAddedLaterAreReportedForTheirWindow) {
+  block_->setLoggedIn(true);
+  block_->setAutoGetUrl(true);
+  server().setPage("/addon/frame-login.html",
+                   "<html><body><form><input autocomplete=username name=u><button>Next</button></form></body></html>");
+  server().setPage("/addon/host.html", R"(<html><body><div id="h"></div><script>
+    window.addEventListener('load', () => setTimeout(() => {
+      const f = document.createElement('iframe');
+      f.src = '{{CROSS}}/addon/frame-login.html';
+      document.body.appendChild(f);
+    }, 200));
+    </script></body></html>)");
+  auto page = webtest::load(server().url("/addon/host.html"));
+  ASSERT_TRUE(waitFor(platform::msg::kLoginOnBrowser, page->handle()));
+  ASSERT_TRUE(webtest::processEventsUntil(
+      [&] { return received(platform::msg::kLoginOnBrowser, page->handle()).size() >= 2; }, 5s));
+
+  auto other = browser().openWindow(server().url("/pages/blank.html"));
+  ASSERT_TRUE(webtest::waitForLoad(*other, 0));
+  ASSERT_TRUE(waitFor(platform::msg::kLoginOnBrowser, other->handle()));
+
+  eval(other, R"(document.body.appendChild(document.createElement('div')).attachShadow({ mode: 'open' })
+    .innerHTML = '<form><input type="password" name="pw"></form>'; 1)");
+  ASSERT_TRUE(webtest::processEventsUntil(
+      [&] { return received(platform::msg::kLoginOnBrowser, other->handle()).size() >= 2; }, 5s));
+  EXPECT_EQ(received(platform::msg::kLoginOnBrowser, page->handle()).size(), 2u);  // only the window with new fields
+  other->close();
 }

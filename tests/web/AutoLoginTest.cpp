@@ -58,6 +58,11 @@ class AutoLoginTest : public ::testing::Test {
   std::size_t seen_ = 0;
 };
 
+std::string upperName(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s + "/";
+}
+
 void setRequestedAddress(const std::string& url) {
   platform::Registry registry(platform::Registry::CurrentUser);
   ASSERT_TRUE(registry.createKey("\\Software\\Veradynics\\Lockmere").value().writeString("LastAddSiteURL", url));
@@ -386,4 +391,124 @@ TEST_F(AutoLoginTest, ARepeatedRequestRaisesTheOpenConfirmationWindow) {
   EXPECT_EQ(host.confirmRaised, 1);
   EXPECT_EQ(host.confirmLogins.size(), 1u);
   EXPECT_EQ(host.droppedForms.size(), 1u);
+}
+
+// Two-step logins: the ID on one page, the password on the next.
+
+TEST(SecondStep, IsArmedForItsSiteAndForAWhile) {
+  web::SecondStep step(7);
+  const auto now = web::SecondStep::Clock::now();
+  EXPECT_FALSE(step.armedFor(7, now));  // not before the ID is submitted
+  step.arm();
+  EXPECT_TRUE(step.armedFor(7));
+  EXPECT_FALSE(step.armedFor(8));
+  EXPECT_FALSE(
+      step.armedFor(7, web::SecondStep::Clock::now() + web::SecondStep::kPasswordPageWithin + std::chrono::seconds(1)));
+  web::TwoStepLogins steps;
+  steps.begin(1, 7)->arm();
+  EXPECT_TRUE(steps.armed(1, 7));
+  EXPECT_FALSE(steps.armed(2, 7));
+  auto unconfirmed = steps.begin(1, 7);  // a new first step replaces the window's last
+  EXPECT_FALSE(steps.armed(1, 7));
+  unconfirmed->arm();
+  EXPECT_TRUE(steps.armed(1, 7));
+  steps.finish(1);
+  EXPECT_FALSE(steps.armed(1, 7));
+}
+
+namespace {
+
+// A site's two pages: the ID page posts to the password page, which posts to
+// /action/<name>.
+void twoStepPages(const std::string& name) {
+  server().setPage("/" + name + "/id.html",
+                   "<html><head><title>Sign in</title></head><body><form method=post action='/" + name +
+                       "/password.html'><input type=email name=identifier autocomplete=username>"
+                       "<button>Next</button></form></body></html>");
+  server().setPage("/" + name + "/password.html",
+                   "<html><head><title>Sign in</title></head><body><p>kim@example.com</p><form method=post "
+                   "action='/action/" +
+                       name + "'><input type=password name=Passwd><button>Sign in</button></form></body></html>");
+}
+
+}  // namespace
+
+TEST_F(AutoLoginTest, ATwoStepLoginFillsTheIdAndThenThePassword) {
+  auto& s = host.addSite("TWOSTEP/", store::kLoginAutomatic, "identifier", "kim@example.com", "Passwd", "two-pw");
+  twoStepPages("twostep");
+  auto page = webtest::load(server().url("/twostep/id.html"));
+  const std::size_t before = server().requests().size();
+  const int loads = page->loadCount();
+  EXPECT_EQ(loginOn(page), web::kSiteHandled);
+  ASSERT_TRUE(webtest::waitForLoad(*page, loads));
+  const auto id = server().waitForRequest("/twostep/password.html", before, 5s);
+  ASSERT_TRUE(id);
+  EXPECT_EQ(id->field("identifier"), "kim@example.com");
+  EXPECT_FALSE(id->hasField("Passwd"));
+  // The password page, as the add-on reports it.
+  EXPECT_EQ(loginOn(page), web::kSiteHandled);
+  auto sent = nextSubmission();
+  ASSERT_TRUE(sent);
+  EXPECT_EQ(sent->field("Passwd"), "two-pw");
+  ++seen_;
+
+  // Once only: the password page coming back (a wrong password) is left alone.
+  page = webtest::load(server().url("/twostep/password.html"));
+  EXPECT_EQ(loginOn(page), web::kFieldsNotFound);
+  EXPECT_EQ(eval(page, "document.getElementsByName('Passwd')[0].value"), "");
+  // The ID page again within the retry time: filled, not submitted, and its
+  // password page is then not filled either.
+  page = webtest::load(server().url("/twostep/id.html"));
+  EXPECT_EQ(loginOn(page), web::kSiteHandled);
+  EXPECT_EQ(eval(page, "document.getElementsByName('identifier')[0].value"), "kim@example.com");
+  page = webtest::load(server().url("/twostep/password.html"));
+  EXPECT_EQ(loginOn(page), web::kFieldsNotFound);
+  EXPECT_FALSE(nextSubmission(300ms));
+  EXPECT_GT(s.LastAutoLogin, 0);
+}
+
+TEST_F(AutoLoginTest, ATwoStepLoginAsksTheConfirmationAndFingerprintWindowsOnce) {
+  for (const std::uint8_t type : {store::kLoginAfterConfirmation, store::kLoginWithFingerprint}) {
+    SCOPED_TRACE(int(type));
+    webtest::TestLoginHost h;
+    web::AutoLogin engine2(webtest::browser(), h);
+    const std::string name = "asked" + std::to_string(type);
+    auto& s = h.addSite(upperName(name), type, "identifier", "lee@example.com", "Passwd", "pw-" + name);
+    twoStepPages(name);
+    auto page = webtest::load(server().url("/" + name + "/id.html"));
+    int code = 99;
+    engine2.AutoLoginOnPage(page, page->handle(), code);
+    EXPECT_EQ(code, web::kSiteHandled);
+    const auto& asked = type == store::kLoginAfterConfirmation ? h.confirmLogins : h.fingerprintLogins;
+    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_TRUE(asked.front().secondStep);
+    EXPECT_EQ(eval(page, "document.getElementsByName('identifier')[0].value"), "");  // nothing before the user
+
+    // The user is confirmed: the window fills and submits the ID's page ...
+    const std::size_t before = server().requests().size();
+    const int loads = page->loadCount();
+    web::FillAndSubmit(asked.front(), s);
+    ASSERT_TRUE(webtest::waitForLoad(*page, loads));
+    ASSERT_TRUE(server().waitForRequest("/" + name + "/password.html", before, 5s));
+    // ... and the password page follows without a second window.
+    engine2.AutoLoginOnPage(page, page->handle(), code);
+    EXPECT_EQ(code, web::kSiteHandled);
+    EXPECT_EQ(asked.size(), 1u);
+    const auto sent = server().waitForRequest("/action/" + name, before, 5s);
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(sent->field("Passwd"), "pw-" + name);
+  }
+}
+
+TEST_F(AutoLoginTest, APasswordPageWithoutItsIdStepIsNotFilled) {
+  // The user typed the ID and went on without the confirmation window.
+  host.addSite("UNASKED/", store::kLoginAfterConfirmation, "identifier", "a@example.com", "Passwd", "never");
+  twoStepPages("unasked");
+  auto page = webtest::load(server().url("/unasked/id.html"));
+  EXPECT_EQ(loginOn(page), web::kSiteHandled);
+  ASSERT_EQ(host.confirmLogins.size(), 1u);
+  page = webtest::load(server().url("/unasked/password.html"));
+  EXPECT_EQ(loginOn(page), web::kFieldsNotFound);
+  EXPECT_EQ(host.confirmLogins.size(), 1u);
+  EXPECT_EQ(eval(page, "document.getElementsByName('Passwd')[0].value"), "");
 }

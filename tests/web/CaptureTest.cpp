@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "lockmere/web/FieldKeys.h"
 #include "lockmere/web/FormCapture.h"
 #include "tests/web/support/WebTestEnv.h"
 
@@ -194,4 +195,162 @@ TEST(Capture, APageThatWentAwayCapturesNothing) {
   webtest::browser().waitUntil([&] { return closed->isClosed(); }, std::chrono::seconds(5));
   EXPECT_EQ(web::CaptureLoginForm(closed, *form, frameName, detected), -1);
   EXPECT_EQ(detected.RegSites().count(), 1);
+}
+
+// Today's pages: each extension where the design's rules find nothing or the wrong thing.
+
+TEST(CaptureToday, FormsInOpenShadowRootsAreCapturedAsIfInTheDocument) {
+  auto page = show("/c/shadow.html", R"(<outer-box></outer-box><script>
+    customElements.define('inner-form', class extends HTMLElement { constructor() { super();
+      this.attachShadow({ mode: 'open' }).innerHTML = '<form name="sf"><input name="who"><input type="password" ' +
+        'name="secret"><input type="checkbox" name="stay"></form>'; } });
+    customElements.define('outer-box', class extends HTMLElement { constructor() { super();
+      this.attachShadow({ mode: 'open' }).innerHTML = '<input name="q" type="search"><inner-form></inner-form>'; } });
+    </script>)");
+  store::TRegSiteList detected;
+  const auto* site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_FormName, "sf");
+  EXPECT_EQ(site->ID_Name, "who");
+  EXPECT_EQ(site->PW_Name, "secret");
+  EXPECT_EQ(extras(*site), "sf:stay:CHECKBOX");
+
+  // A closed shadow root cannot be looked into.
+  page = show("/c/closed.html", "<closed-box></closed-box>" + std::string(R"(<script>
+    customElements.define('closed-box', class extends HTMLElement { constructor() { super();
+      this.attachShadow({ mode: 'closed' }).innerHTML = '<form><input name="c"><input type="password" name="cp"></form>'; } });
+    </script>)"));
+  EXPECT_EQ(capture(page, detected), nullptr);
+}
+
+TEST(CaptureToday, OutsideAnyFormTheElementHoldingThePasswordAndItsIdFieldStandsForTheForm) {
+  auto page = show("/c/loose.html", R"(
+    <header><input type="search" name="q"><input name="promo" autocomplete="one-time-code"></header>
+    <form name="news"><input type="email" name="news_email"></form>
+    <div class="box"><input name="uid"><span><input type="password" name="upw"></span>
+      <input type="checkbox" name="keep"><input placeholder="no name"></div>
+    <footer><input name="feedback"></footer>)");
+  store::TRegSiteList detected;
+  const auto* site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_FormName, "");
+  EXPECT_EQ(site->ID_Name, "uid");
+  EXPECT_EQ(site->PW_FormName, "");
+  EXPECT_EQ(site->PW_Name, "upw");
+  EXPECT_EQ(extras(*site), ":keep:CHECKBOX");  // the box's fields only
+
+  // Without a text field before it that could be the ID, a password field
+  // outside any form is no login form (a PIN box, a password to reveal a post).
+  page = show("/c/loose-alone.html", R"(<input type="search" name="q"><div><input type="password" name="pin"></div>)");
+  EXPECT_EQ(capture(page, detected), nullptr);
+}
+
+TEST(CaptureToday, FieldsWithoutNamesAreKeptByTheirIdOrLeftToTheirPosition) {
+  auto page = show("/c/ids.html", R"(
+    <form name="f"><input name="q" type="search"><input id="mail" type="email"><input type="password" id="pass">
+    <input type="checkbox" id="remember"><input name="token" type="hidden"></form>)");
+  store::TRegSiteList detected;
+  const auto* site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_Name, web::IdKey("mail"));
+  EXPECT_EQ(site->ID_FormName, "f");
+  EXPECT_EQ(site->PW_Name, web::IdKey("pass"));
+  EXPECT_TRUE(web::IsIdKey(site->PW_Name));
+  EXPECT_EQ(extras(*site), "f:q:TEXT f:token:HIDDEN");  // unnamed fields stay out of the extras
+
+  page = show("/c/neither.html", R"(<form name="g"><input class="u"><input type="password" class="p"></form>)");
+  site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_Name, "");
+  EXPECT_EQ(site->PW_Name, "");
+  EXPECT_EQ(site->PW_FormName, "");
+
+  // A named password field keeps the design's choice of a named ID field.
+  page = show("/c/named-pw.html", R"(<form><input name="user"><input id="x"><input type="password" name="pw"></form>)");
+  site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_Name, "user");
+}
+
+TEST(CaptureToday, SignUpAndChangePasswordFormsAreNeverTakenForLoginForms) {
+  const auto captured = [](const std::string& path, const std::string& body) {
+    static store::TRegSiteList detected;
+    const auto* site = capture(show(path, body), detected);
+    return site ? site->ID_Name + "/" + site->PW_Name : std::string("none");
+  };
+  // A sign-up form before the login form: the login form.
+  EXPECT_EQ(captured("/c/su1.html", R"(
+    <form><input name="nick"><input type="password" name="pw1"><label>Repeat it <input type="password" name="pw2">
+    </label></form><form><input name="id"><input type="password" name="pw"></form>)"),
+            "id/pw");
+  // On its own it is no login form: two fields, one confirming the other ...
+  EXPECT_EQ(captured("/c/su2.html", R"(<form><input name="id"><input type="password" name="pass">
+    <input type="password" name="pass_confirm"></form>)"),
+            "none");
+  // ... three (current, new, again) ...
+  EXPECT_EQ(captured("/c/su3.html", R"(<form><input name="id"><input type="password" name="a">
+    <input type="password" name="b"><input type="password" name="c"></form>)"),
+            "none");
+  // ... or one marked as a new password in a form that signs up.
+  EXPECT_EQ(captured("/c/su4.html", R"(<form action="/join"><input type="email" name="e">
+    <input type="password" name="p" autocomplete="new-password"><button>Create account</button></form>)"),
+            "none");
+  // A login form marked so that browsers keep out, and one with a second
+  // password of its own, stay login forms.
+  EXPECT_EQ(captured("/c/su5.html", R"(<form><input name="id"><input type="password" name="p"
+    autocomplete="new-password"><input type="submit" value="Log in"></form>)"),
+            "id/p");
+  EXPECT_EQ(captured("/c/su6.html", R"(<form><input name="id"><input type="password" name="p">
+    <label>Certificate password <input type="password" name="cert"></label></form>)"),
+            "id/p");
+  // The same outside any form.
+  EXPECT_EQ(captured("/c/su7.html", R"(<div><input name="u"><input type="password" name="a" autocomplete="new-password">
+    <input type="password" name="b" autocomplete="new-password"></div>)"),
+            "none");
+}
+
+TEST(CaptureToday, AFieldThatSaysItIsSomethingElseGivesWayToTheUserName) {
+  store::TRegSiteList detected;
+  for (const char* between :
+       {R"(<input name="x" autocomplete="one-time-code">)", R"(<input name="x" autocomplete="billing postal-code">)",
+        R"(<input name="x" autocomplete="cc-number">)", R"(<input name="x" type="url">)"}) {
+    SCOPED_TRACE(between);
+    auto page = show("/c/between.html", std::string(R"(<form name="f"><input name="login" autocomplete="username">)") +
+                                            between + R"(<input type="password" name="pw"></form>)");
+    const auto* site = capture(page, detected);
+    ASSERT_NE(site, nullptr);
+    EXPECT_EQ(site->ID_Name, "login");
+    EXPECT_EQ(extras(*site), "f:x:TEXT");
+  }
+  // An e-mail field serves when nothing is marked as the user name.
+  auto page = show("/c/between-mail.html", R"(<form><input type="email" name="mail"><input name="code"
+    autocomplete="one-time-code"><input type="password" name="pw"></form>)");
+  const auto* site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_Name, "mail");
+  // With neither, the design's choice stays: a card number may be the ID.
+  page = show("/c/between-none.html", R"(<form><input name="holder"><input name="card" autocomplete="cc-number">
+    <input type="password" name="pin"></form>)");
+  site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_Name, "card");
+}
+
+TEST(CaptureToday, TheFirstPageOfATwoStepLoginIsCapturedByItsUserNameField) {
+  store::TRegSiteList detected;
+  auto page = show("/c/step1.html", R"(<form name="s"><input type="hidden" name="flow" value="1">
+    <input type="email" name="identifier" autocomplete="username"><button>Next</button></form>)");
+  const auto* site = capture(page, detected);
+  ASSERT_NE(site, nullptr);
+  EXPECT_EQ(site->ID_FormName, "s");
+  EXPECT_EQ(site->ID_Name, "identifier");
+  EXPECT_EQ(site->PW_Name, "");
+  EXPECT_EQ(extras(*site), "s:flow:HIDDEN");
+
+  // Not an e-mail field alone (a newsletter box), nor a password reset.
+  page = show("/c/news.html", R"(<form><input type="email" name="email"><button>Next</button></form>)");
+  EXPECT_EQ(capture(page, detected), nullptr);
+  page = show("/c/reset.html", R"(<form><input name="user" autocomplete="username"><button>Send reset link</button>
+    </form>)");
+  EXPECT_EQ(capture(page, detected), nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "lockmere/web/FieldKeys.h"
 #include "lockmere/web/PageAccess.h"
 #include "lockmere/web/cdp/AutomationError.h"
 #include "tests/web/support/WebTestEnv.h"
@@ -251,4 +252,139 @@ TEST(Browsers, NothingStartsTheBrowserButANewWindow) {
   EXPECT_FALSE(web::GetBrowserFromServerWindow(idle, 1, found));
   web::CloseAllBrowserWindows(idle);
   EXPECT_FALSE(idle.isRunning());
+}
+
+// Today's pages: where the design's names find nothing.
+
+TEST(FieldsToday, KeysReachShadowRootsAndIdsOnlyWhereNoElementHasTheName) {
+  auto page = show("/t/keys.html", R"(
+    <div id="host"></div><input id="user"><input id="pin" type="password">
+    <input name="twin"><input id="twin">
+    <script>
+      const root = document.getElementById('host').attachShadow({ mode: 'open' });
+      root.innerHTML = '<input name="deep"><input type="password" name="deeppw">';
+      // A page whose name is written like an id key: the name wins.
+      const odd = document.createElement('input');
+      odd.setAttribute('name', '\r#pin');
+      document.body.appendChild(odd);
+    </script>)");
+  const web::Document d = documentOf(page->mainFrame());
+  const auto value = [&](const std::string& expression) { return eval(page, expression); };
+  const std::string deep = "document.getElementById('host').shadowRoot.querySelector";
+
+  EXPECT_TRUE(web::SetFieldValue(d, "deep", "in the shadow"));
+  EXPECT_EQ(value(deep + "('[name=deep]').value"), "in the shadow");
+  EXPECT_TRUE(web::FocusField(d, "deeppw", "PASSWORD"));
+  EXPECT_EQ(value(deep + "('[name=deeppw]') === document.getElementById('host').shadowRoot.activeElement"), "true");
+
+  EXPECT_TRUE(web::SetFieldValue(d, web::IdKey("user"), "kim"));
+  EXPECT_EQ(value("document.getElementById('user').value"), "kim");
+  EXPECT_TRUE(web::FocusField(d, web::IdKey("user"), "TEXT"));
+  EXPECT_EQ(value("document.activeElement.id"), "user");
+
+  EXPECT_TRUE(web::SetFieldValue(d, web::IdKey("pin"), "1234"));
+  EXPECT_EQ(value("document.getElementsByName('\\r#pin')[0].value"), "1234");
+  EXPECT_EQ(value("document.getElementById('pin').value"), "");
+
+  // An id key never reaches a field that has a name, even under that id.
+  EXPECT_TRUE(web::SetFieldValue(d, web::IdKey("twin"), "x"));
+  EXPECT_EQ(value("document.getElementsByName('twin')[0].value"), "");
+  EXPECT_FALSE(web::SetFieldValue(d, web::IdKey("nothing"), "x"));
+  EXPECT_FALSE(web::HasElementNamed(d, "deep"));  // the design's own test is unchanged
+}
+
+TEST(FieldsToday, OfALoginFormAndASignUpFormWithTheSameNamesOnlyTheLoginFormIsFilled) {
+  const std::string forms = R"(
+    <form id="join"><input name="email"><input type="password" name="password" autocomplete="new-password">
+    <input type="password" name="password2" autocomplete="new-password"></form>
+    <form id="login"><input name="email"><input type="password" name="password"></form>)";
+  auto page = show("/t/shared.html", forms);
+  const web::Document d = documentOf(page->mainFrame());
+  EXPECT_TRUE(web::SetFieldValue(d, "email", "kim"));
+  EXPECT_TRUE(web::SetFieldValue(d, "password", "secret"));
+  EXPECT_TRUE(web::FocusField(d, "password", "PASSWORD"));
+  EXPECT_EQ(eval(page, "document.activeElement.form.id"), "login");
+  EXPECT_EQ(eval(page, "Array.from(document.getElementsByName('password'), e => e.value).join(',')"), ",secret");
+  EXPECT_EQ(eval(page, "Array.from(document.getElementsByName('email'), e => e.value).join(',')"), ",kim");
+
+  // A sign-up form alone is filled as the design fills it.
+  page = show("/t/shared2.html", R"(<form><input name="email"><input type="password" name="password"
+    autocomplete="new-password"><input type="password" name="password2" autocomplete="new-password"></form>)");
+  EXPECT_TRUE(web::SetFieldValue(documentOf(page->mainFrame()), "password", "secret"));
+  EXPECT_EQ(eval(page, "document.getElementsByName('password')[0].value"), "secret");
+}
+
+TEST(FramesToday, TheDesignsNamesWinOverFieldsFoundOtherwise) {
+  // The top document has the fields only in a shadow root; a frame has them by
+  // name: the design's search finds the frame and its answer is kept.
+  server().setPage("/t/named-frame.html",
+                   "<html><body><form><input name=userid><input type=password name=passwd>"
+                   "</form></body></html>");
+  auto page = show("/t/shadow-top.html", R"(<div id="h"></div><iframe name="f" src="/t/named-frame.html"></iframe>
+    <script>document.getElementById('h').attachShadow({ mode: 'open' }).innerHTML =
+      '<input name="userid"><input type="password" name="passwd">';</script>)");
+  ASSERT_TRUE(webtest::browser().waitUntil([&] { return page->mainFrame().childFrames().size() == 1; }, 5s));
+  std::optional<cdp::Frame> frame;
+  ASSERT_TRUE(web::FindFrameBySiteNames(page->mainFrame(), site("userid", "passwd"), frame));
+  EXPECT_FALSE(frame->isTop());
+  // Where no document has them by name, the shadow root's are found.
+  EXPECT_FALSE(web::FindFrameBySiteNames(page->mainFrame(), site("userid", web::IdKey("nope")), frame));
+  page = show("/t/shadow-only.html", R"(<div id="h"></div><script>document.getElementById('h').attachShadow(
+    { mode: 'open' }).innerHTML = '<input id="u"><input type="password" name="pw">';</script>)");
+  ASSERT_TRUE(web::FindFrameBySiteNames(page->mainFrame(), site(web::IdKey("u"), "pw"), frame));
+  EXPECT_TRUE(frame->isTop());
+  ASSERT_TRUE(web::FindFrameBySiteNames(page->mainFrame(), site(web::IdKey("u"), ""), frame));  // by position
+}
+
+TEST(FramesToday, PositionPassesOverSignUpFormsAndLearnsIdKeys) {
+  auto page = show("/t/pos-today.html", R"(
+    <form><input name="new_id"><input type="password" name="np1"><input type="password" name="np2"
+      placeholder="Confirm password"></form>
+    <form><input id="login-id" autocomplete="username"><input name="code" autocomplete="one-time-code">
+      <input type="password" id="login-pw"></form>)");
+  store::TRegSiteCollItem s;
+  std::optional<cdp::Frame> frame;
+  ASSERT_TRUE(web::FindFrameByPosition(page->mainFrame(), frame, s));
+  EXPECT_EQ(s.PW_Name, web::IdKey("login-pw"));
+  EXPECT_EQ(s.ID_Name, web::IdKey("login-id"));
+
+  // Fields with neither name nor id stay unnamed and are filled where they stand.
+  page = show("/t/pos-neither.html", R"(<form><input class="a"><input type="password" class="b"></form>)");
+  store::TRegSiteCollItem t;
+  ASSERT_TRUE(web::FindFrameByPosition(page->mainFrame(), frame, t));
+  EXPECT_EQ(t.PW_Name, "");
+  EXPECT_EQ(t.ID_Name, "");
+  t.ID_Value = "kim";
+  t.PW_Value = "pw";
+  web::FillLoginPage(*frame, t);
+  EXPECT_EQ(eval(page, "document.querySelector('.a').value + '/' + document.querySelector('.b').value"), "kim/pw");
+  EXPECT_EQ(eval(page, "document.activeElement.className"), "b");
+}
+
+TEST(FramesToday, TheTwoPagesOfATwoStepLogin) {
+  const auto idOnly = [](const std::string& path, const std::string& body, const std::string& idName) {
+    auto page = show(path, body);
+    std::optional<cdp::Frame> frame;
+    return web::FindIdOnlyFrame(page->mainFrame(), site(idName, "pw"), frame);
+  };
+  const std::string step = R"(<form><input type="email" name="login" autocomplete="username"><button>Next</button>
+    </form>)";
+  EXPECT_TRUE(idOnly("/t/s1.html", step, "login"));
+  EXPECT_TRUE(idOnly("/t/s1.html", step, ""));
+  EXPECT_FALSE(idOnly("/t/s1.html", step, "other"));
+  EXPECT_TRUE(
+      idOnly("/t/s2.html", R"(<form><input type="email" name="login"><button>Continue</button></form>)", "login"));
+  // A password field anywhere in the page (here in a frame) makes it no ID page.
+  server().setPage("/t/pw-frame.html", "<html><body><input type=password name=x></body></html>");
+  EXPECT_FALSE(idOnly("/t/s3.html", step + "<iframe src='/t/pw-frame.html'></iframe>", "login"));
+  // A field of the ID's name that is no user-name field, or a newsletter box.
+  EXPECT_FALSE(idOnly("/t/s4.html", R"(<form><input name="login"><button>Next</button></form>)", "login"));
+  EXPECT_FALSE(
+      idOnly("/t/s5.html", R"(<form><input type="email" name="login"><button>Subscribe</button></form>)", "login"));
+
+  auto page = show("/t/s6.html", R"(<p>kim</p><form><input type="password" id="secret"></form>)");
+  std::optional<cdp::Frame> frame;
+  EXPECT_TRUE(web::FindPasswordFrame(page->mainFrame(), site("login", web::IdKey("secret")), frame));
+  EXPECT_TRUE(web::FindPasswordFrame(page->mainFrame(), site("login", ""), frame));
+  EXPECT_FALSE(web::FindPasswordFrame(page->mainFrame(), site("login", "other"), frame));
 }
