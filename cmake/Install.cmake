@@ -60,9 +60,10 @@ lockmere_install_program(ridgeport-sim)
 lockmere_install_program(lockmere-account OPTIONAL)
 
 # The libraries: the two fingerprint libraries and the resource and idle hook
-# libraries (loaded by file name), the message bus (linked), the account tools
+# libraries (loaded by file name), the message bus and the fingerprint workflow
+# (linked), the account tools
 # (loaded by file name; built once their sources are there).
-set(lockmere_libraries Ridgeport Ridgecore platform_bus Resource LMIDHook)
+set(lockmere_libraries Ridgeport Ridgecore platform_bus lockmere_bio Resource LMIDHook)
 foreach(optional Orvane Caskle LMModify)
   if(TARGET ${optional})
     list(APPEND lockmere_libraries ${optional})
