@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -127,6 +130,17 @@ pid_t serveAsNobody(const std::string& dir) {
   return pid;
 }
 
+// Whether something listens on the socket at path.
+bool accepts(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  ::close(fd);
+  return connected;
+}
+
 TEST(DeviceFolder, ASensorAndAControlSocketOfAnotherUserAreNotUsed) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a sensor as another user";
   char made[] = "/tmp/lockmere-devices-XXXXXX";
@@ -136,8 +150,9 @@ TEST(DeviceFolder, ASensorAndAControlSocketOfAnotherUserAreNotUsed) {
   const pid_t theirs = serveAsNobody(dir);
   ASSERT_GT(theirs, 0);
   const std::string control = sim::SensorSimulator::controlSocketPath(dir);
-  for (int i = 0; i < 400 && !fs::exists(control); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_TRUE(fs::exists(control));
+  // The socket file appears at bind, before the simulator listens: wait until it answers.
+  for (int i = 0; i < 400 && !accepts(control); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(accepts(control));
   // The folder is this user's again, private; the sockets in it are served by the other one.
   ASSERT_EQ(::chown(dir.c_str(), 0, 0), 0);
   {

@@ -21,8 +21,10 @@ std::shared_ptr<cdp::PageTarget> load(const std::string& url);
 // The given window, showing the address after its load event.
 std::shared_ptr<cdp::PageTarget> loadInto(const std::shared_ptr<cdp::PageTarget>& page, const std::string& url);
 // Waits for the next load event of the window after `loadsBefore` of them.
+// Generous: a sanitized test build beside other tests on two cores can keep a
+// new window from loading for several seconds.
 bool waitForLoad(const cdp::PageTarget& page, int loadsBefore,
-                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
+                 std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 // Runs the event loop (timers, socket notifiers, queued signals) until the
 // condition holds or the timeout passes.
