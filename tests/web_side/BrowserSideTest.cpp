@@ -5,6 +5,7 @@
 // logout closing the browser, and `lockmere URL`.
 #include <unistd.h>
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -15,8 +16,10 @@
 #include "lockmere/web/AddSiteForm.h"
 #include "lockmere/web/SiteMatch.h"
 #include "lockmere/widgets/MSNPopUpForm.h"
+#include "platform/Registry.h"
 #include "platform/bus/MessageBus.h"
 #include "tests/support/TestEnv.h"
+#include "tests/users/UsersFixture.h"
 #include "tests/web/support/TestHttpServer.h"
 #include "tests/web/support/WebTestEnv.h"
 #include "tests/web_side/SideTestHost.h"
@@ -29,6 +32,17 @@ using namespace std::chrono_literals;
 using webtest::server;
 
 namespace {
+
+QString picturesDir() {
+  const QString dir = QStringLiteral(LOCKMERE_PICTURES_DIR);
+  QDir().mkpath(dir);
+  return dir;
+}
+
+void setRequestedAddress(const std::string& url) {
+  platform::Registry registry(platform::Registry::CurrentUser);
+  QVERIFY(registry.createKey("\\Software\\Veradynics\\Lockmere").value().writeString("LastAddSiteURL", url));
+}
 
 std::string loginPage(const std::string& action, const std::string& title) {
   return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title +
@@ -300,6 +314,93 @@ class BrowserSideTest : public QObject {
     QVERIFY(side().browser().isRunning());
     // The next page opens as ever.
     QVERIFY(open("/idle/c.html", "<html><body>c</body></html>"));
+  }
+
+  // The add-on's requests: a log-in request for the page whose confirmation
+  // window is open brings that window back (no second one); a register request
+  // for an unregistered page opens the site form on its capture.
+  void theAddonsRequestsReachTheirWindows() {
+    host().addSite(keyword("again"), store::kLoginAfterConfirmation, "yoon", "again-pw");
+    auto page = open("/again/login.html", loginPage("again", "Again"));
+    QVERIFY(page);
+    QVERIFY(waitFor([&] { return confirmWindow() != nullptr; }));
+    QPointer<users::TCLoginForm> form = confirmWindow();
+    setRequestedAddress(page->url());
+    post(platform::msg::kLoginRequest);
+    QVERIFY(waitFor([&] { return host().count(platform::msg::kLoginRequest) == 1; }));
+    settle(300ms);
+    QVERIFY(form);
+    QCOMPARE(confirmWindow(), form.data());
+    QVERIFY(form->isVisible());
+
+    auto other = open("/register/login.html", loginPage("register", "Register Me"));
+    QVERIFY(other);
+    QVERIFY(waitFor([&] { return !noticesOf(other->handle()).empty(); }));
+    setRequestedAddress(other->url());
+    post(platform::msg::kRegisterRequest);
+    QVERIFY(waitFor([&] { return side().registration().siteForm() && side().registration().siteForm()->isVisible(); }));
+    QCOMPARE(side().registration().siteForm()->EdtSiteName->text(), QString("Register Me"));
+    QCOMPARE(side().registration().siteForm()->browserWindow(), other->handle());
+    host().timers->advance(2000);  // the page's notice slid away: the request took its place
+    QVERIFY(noticesOf(other->handle()).empty());
+    QCOMPARE(host().detectedSites().RegSites().count(), 1);  // the form's capture only
+    QVERIFY(form);                                           // the other page's window is left alone
+  }
+
+  // Login type 4: the fingerprint login window of the site, never visible, asks
+  // through its popup; the user's finger on the simulated sensor fills and
+  // submits the page; the page leaving frees the window.
+  void aFingerprintSiteLogsInWithTheFinger() {
+    users::test::Sensor sensor;
+    QVERIFY(sensor.ok());
+    users::test::Sensor::installDriver();
+    sensor.plug();
+    const users::test::MadeUser made = users::test::makeUser("fpuser", "fp-pw", {users::test::kFinger108});
+    host().records = made.records;
+    host().addSite(keyword("finger"), store::kLoginWithFingerprint, "han", "finger-pw");
+
+    auto page = open("/finger/login.html", loginPage("finger", "Finger Bank"));
+    QVERIFY(page);
+    QVERIFY(waitFor([&] { return side().loginWindows().fingerprintWindow() != nullptr; }));
+    QPointer<users::TFPLoginForm> form = side().loginWindows().fingerprintWindow();
+    QCOMPARE(form->objectName().toStdString(), web::LoginFormName(page->handle()));
+    QVERIFY(waitFor([&] { return form && form->isVerifying(); }, 20s));
+    QVERIFY(form->popup()->popups().size() == 1);
+    QVERIFY(form->popup()->popups().first()->properties().Text.contains("Finger Bank"));
+    settle(200ms);
+    QCOMPARE(server().submissions().size(), seen_);
+
+    sensor.layFinger(users::test::kFinger108, users::test::kFinger108.probe);
+    auto sent = nextSubmission();
+    QVERIFY(sent);
+    QCOMPARE(sent->path, std::string("/action/finger"));
+    QCOMPARE(sent->field("userid"), std::string("han"));
+    QCOMPARE(sent->field("passwd"), std::string("finger-pw"));
+    // The page went on to the answer: the add-on's 0x4FA frees the window.
+    QVERIFY(waitFor([&] { return form.isNull(); }));
+    QVERIFY(!side().loginWindows().fingerprintOpen());
+    users::test::stopFingerprintThreads();
+    users::test::Sensor::uninstallDrivers();
+  }
+
+  // The confirmation window of a site over the browser, in both languages.
+  void pictures_data() {
+    QTest::addColumn<bool>("japanese");
+    QTest::newRow("ko") << false;
+    QTest::newRow("ja") << true;
+  }
+  void pictures() {
+    QFETCH(bool, japanese);
+    texts::setLanguage(japanese ? texts::Language::Japanese : texts::Language::Korean);
+    const std::string folder = japanese ? "picja" : "picko";
+    host().addSite(keyword(folder), store::kLoginAfterConfirmation, "kim", "pw");
+    auto page = open("/" + folder + "/login.html", loginPage(folder, "Pictures"));
+    QVERIFY(page);
+    QVERIFY(waitFor([&] { return confirmWindow() && confirmWindow()->isVisible(); }));
+    users::TCLoginForm* form = confirmWindow();
+    const QString name = picturesDir() + (japanese ? "/confirm-site-ja.png" : "/confirm-site-ko.png");
+    QVERIFY(form->grab().save(name));
+    texts::setLanguage(texts::Language::Korean);
   }
 
   // A two-step login under a confirmation site: the window is asked once, on

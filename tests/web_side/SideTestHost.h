@@ -50,6 +50,7 @@ class SideTestHost : public QWidget, public web::BrowserSideHost, public users::
     key.value().writeBinary(store::reg::kKey1, session->user.key1.data(), session->user.key1.size());
     dataKey_ = crypto::SecureBytes(session->user.dataKey);
     settingsValues = store::UserSettings{};
+    records = store::TemplateRecords();
     explorer_->loadTree(session->store->cates(), session->store->sites());
     isLoggedIn = true;
     block.setLoggedIn(true);
@@ -99,7 +100,7 @@ class SideTestHost : public QWidget, public web::BrowserSideHost, public users::
   const crypto::SecureBytes& programKey() const override { return session->user.programKey; }
   std::string currentUserId() const override { return session ? session->user.id : std::string(); }
   void setCurrentUserId(const std::string&) override {}
-  store::TemplateRecords& userRecords() override { return noRecords_; }
+  store::TemplateRecords& userRecords() override { return records; }
   void startNewUserTool() override {}
 
   std::size_t count(std::uint32_t message) const {
@@ -116,6 +117,7 @@ class SideTestHost : public QWidget, public web::BrowserSideHost, public users::
   std::vector<platform::Message> unhandled;
   std::vector<QString> messages;
   std::vector<bool> alarmTicks;
+  store::TemplateRecords records;  // none: the windows ask for the password
   platform::StatusBlock block;
   std::shared_ptr<widgets::FixedScreen> screen =
       std::make_shared<widgets::FixedScreen>(QRect(0, 0, 1024, 700), widgets::TaskbarEdge::Bottom);
@@ -129,7 +131,6 @@ class SideTestHost : public QWidget, public web::BrowserSideHost, public users::
   }
 
   crypto::SecureBytes dataKey_;
-  store::TemplateRecords noRecords_;  // no fingerprints: the windows ask for the password
   widgets::TMSNPopUp popup_{this};
   web::TExplorerFrame* explorer_ = nullptr;
   platform::MessageReceiver receiver_{[this](const platform::Message& m) { return dispatch(m); }};
