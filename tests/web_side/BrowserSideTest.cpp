@@ -5,6 +5,7 @@
 // logout closing the browser, and `lockmere URL`.
 #include <unistd.h>
 
+#include <QAction>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -256,6 +257,31 @@ class BrowserSideTest : public QObject {
     QCOMPARE(form->browserWindow(), page->handle());
     QCOMPARE(form->EdtSiteURL->text().toStdString(), page->url());
     QCOMPARE(form->EdtSiteName->text(), QString("New Bank"));
+  }
+
+  // The tray entry switches the offer off: the setting the offer reads, the
+  // tick mark and the user's registry value; a login page then gets no notice.
+  void theTraySwitchTurnsTheOfferOff() {
+    QAction entry;
+    QVERIFY(side().TrayMenu_AlarmNewSiteClick(&entry));
+    QVERIFY(!host().settingsValues.AlarmNewSite);
+    QCOMPARE(host().alarmTicks, std::vector<bool>{false});
+    QVERIFY(!entry.isChecked());
+    platform::Registry registry(platform::Registry::CurrentUser);
+    QCOMPARE(
+        registry.openKey(store::reg::userKeyPath(host().session->user.id)).value().readBool("AlarmNewSite").value(),
+        false);
+
+    auto page = open("/quiet/login.html", loginPage("quiet", "Quiet"));
+    QVERIFY(page);
+    QVERIFY(waitFor([&] { return host().count(platform::msg::kLoginOnBrowser) >= 1; }));
+    settle(300ms);
+    QVERIFY(host().popup().popups().isEmpty());
+    QCOMPARE(host().detectedSites().RegSites().count(), 0);
+
+    QVERIFY(side().TrayMenu_AlarmNewSiteClick(&entry));
+    QVERIFY(host().settingsValues.AlarmNewSite);
+    QVERIFY(entry.isChecked());
   }
 
   // Logout takes the site form, the notices of browser windows (not others)
