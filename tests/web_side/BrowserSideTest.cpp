@@ -155,6 +155,14 @@ class BrowserSideTest : public QObject {
     QCOMPARE(host().messages.size(), std::size_t(1));
     QVERIFY(host().messages[0].startsWith(QString::fromUtf8(web::BrowserSide::kNotAWebAddressKo)));
     QVERIFY(side().browser().windows().empty());
+
+    // A browser that cannot start: a message box, no crash.
+    cdp::LaunchOptions missing = cdp::LaunchOptions::fromEnvironment();
+    missing.executable = "/nonexistent/chromium";
+    web::BrowserSide broken(host(), {missing, addon::BrowserAddon::defaultExtensionDir(), host().block.name()});
+    QVERIFY(!broken.openUrl(QString::fromStdString(server().url("/nowhere.html"))));
+    QCOMPARE(host().messages.size(), std::size_t(2));
+    QCOMPARE(host().messages[1], QString::fromUtf8(web::BrowserSide::kBrowserFailedKo));
   }
 
   // Type 1: the add-on reports the loaded page, the site's fields are filled
