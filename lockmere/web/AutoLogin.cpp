@@ -6,17 +6,14 @@
 
 #include "lockmere/texts/StringTable.h"
 #include "lockmere/web/InputTypes.h"
+#include "lockmere/web/RequestedAddress.h"
 #include "lockmere/web/SiteMatch.h"
 #include "lockmere/web/cdp/AutomationError.h"
-#include "platform/Registry.h"
 
 namespace web {
 namespace {
 
 using cdp::AutomationError;
-
-constexpr const char* kMainKey = "\\Software\\Veradynics\\Lockmere";
-constexpr const char* kLastAddSiteUrl = "LastAddSiteURL";
 
 const std::string& topDocumentScript() {
   static const std::string s =
@@ -24,21 +21,6 @@ const std::string& topDocumentScript() {
   return s;
 }
 constexpr const char* kLocation = "function() { return location.href; }";
-
-void dropTrailingSlash(std::string& s) {
-  if (!s.empty() && s.back() == '/') s.pop_back();
-}
-
-// The requested address, taken out of the registry (it is meant for one request).
-std::string takeRequestedAddress() {
-  platform::Registry registry(platform::Registry::CurrentUser);
-  auto key = registry.openKey(kMainKey);
-  if (!key) return {};
-  auto value = key.value().readString(kLastAddSiteUrl);
-  if (!value) return {};
-  key.value().deleteValue(kLastAddSiteUrl);
-  return value.value();
-}
 
 }  // namespace
 
@@ -166,7 +148,7 @@ void AutoLogin::LoginOnBrowserWindow(platform::WindowHandle browserWindow) {
 
 void AutoLogin::LoginRequest() {
   if (!host_.loggedIn()) return;
-  std::string requested = takeRequestedAddress();
+  std::string requested = TakeRequestedAddress();
 
   // A repeated request for the page a login window is already open for.
   const std::string last = host_.lastLoginAddress();
@@ -175,7 +157,7 @@ void AutoLogin::LoginRequest() {
   }
 
   if (requested.empty()) return;
-  dropTrailingSlash(requested);
+  DropTrailingSlash(requested);
   BrowserRef browser;
   platform::WindowHandle window = 0;
   if (!FindTopBrowser(browser_, browser, window)) return;
@@ -185,7 +167,7 @@ void AutoLogin::LoginRequest() {
   } catch (const AutomationError&) {
     return;
   }
-  dropTrailingSlash(location);
+  DropTrailingSlash(location);
   if (location != requested) return;  // the request was for another page
 
   host_.dropBrowserForms(window);

@@ -3,36 +3,19 @@
 #include "lockmere/texts/StringTable.h"
 #include "lockmere/web/FormCapture.h"
 #include "lockmere/web/RegistrationHost.h"
+#include "lockmere/web/RequestedAddress.h"
 #include "lockmere/web/SiteKeywords.h"
 #include "lockmere/web/SiteMatch.h"
 #include "lockmere/web/cdp/AutomationError.h"
 #include "lockmere/widgets/MSNPopUp.h"
-#include "platform/Registry.h"
 #include "platform/bus/MessageBus.h"
 
 namespace web {
 namespace {
 
-constexpr const char* kMainKey = "\\Software\\Veradynics\\Lockmere";
-constexpr const char* kLastAddSiteUrl = "LastAddSiteURL";
-
-void dropTrailingSlash(std::string& s) {
-  if (!s.empty() && s.back() == '/') s.pop_back();
-}
-
 bool startsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
 }  // namespace
-
-std::string TakeRequestedAddress() {
-  platform::Registry registry(platform::Registry::CurrentUser);
-  auto key = registry.openKey(kMainKey);
-  if (!key) return {};
-  auto address = key.value().readString(kLastAddSiteUrl);
-  if (!address) return {};
-  key.value().deleteValue(kLastAddSiteUrl);
-  return address.value();
-}
 
 void RegisterRequest::Run() {
   if (!host_.loggedIn()) return;
@@ -46,7 +29,7 @@ void RegisterRequest::Run() {
   }
 
   if (requested.empty()) return;
-  dropTrailingSlash(requested);
+  DropTrailingSlash(requested);
   BrowserRef browser;
   platform::WindowHandle window = 0;
   if (!FindTopBrowser(browser_, browser, window)) return;
@@ -56,7 +39,7 @@ void RegisterRequest::Run() {
   } catch (const cdp::AutomationError&) {
     return;
   }
-  dropTrailingSlash(location);
+  DropTrailingSlash(location);
   if (location != requested) return;  // the request was for another page
 
   if (IsRegisteredAddress(host_.registeredSites(), requested)) {

@@ -38,8 +38,4 @@ class RegisterRequest {
   SiteFormWindow& form_;
 };
 
-// The address the browser add-on left in LastAddSiteURL, taken out of the
-// registry (it is meant for one request); empty when there is none.
-std::string TakeRequestedAddress();
-
 }  // namespace web
