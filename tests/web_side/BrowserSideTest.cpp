@@ -197,6 +197,19 @@ class BrowserSideTest : public QObject {
     QCOMPARE(form->objectName().size(), 20);
     QVERIFY(form->isSiteMode());
     QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // Centred over the browser window.
+    const cdp::WindowBounds b = page->bounds();
+    const QPoint browserCentre(b.left + b.width / 2, b.top + b.height / 2);
+    QVERIFY2((form->geometry().center() - browserCentre).manhattanLength() <= 2,
+             qPrintable(QString("form at %1,%2 %3x%4, browser at %5,%6 %7x%8")
+                            .arg(form->x())
+                            .arg(form->y())
+                            .arg(form->width())
+                            .arg(form->height())
+                            .arg(b.left)
+                            .arg(b.top)
+                            .arg(b.width)
+                            .arg(b.height)));
     settle(300ms);
     QCOMPARE(server().submissions().size(), seen_);  // nothing sent before the user is confirmed
     QCOMPARE(webtest::eval(page, "document.forms.login.passwd.value"), std::string());
@@ -210,6 +223,26 @@ class BrowserSideTest : public QObject {
     QCOMPARE(sent->field("userid"), std::string("lee"));
     QCOMPARE(sent->field("passwd"), std::string("conf-pw"));
     QVERIFY(waitFor([&] { return !confirmWindow(); }));
+  }
+
+  // A site deleted while its confirmation window waits: the confirmed user's
+  // password fills nothing and no key submits the page.
+  void aSiteDeletedMeanwhileIsNotSubmitted() {
+    const int id = host().addSite(keyword("gone"), store::kLoginAfterConfirmation, "oh", "gone-pw").ID();
+    // The ID field has the focus, as on many login pages: an Enter would submit.
+    std::string html = loginPage("gone", "Gone");
+    html.replace(html.find("name=\"userid\""), 13, "name=\"userid\" autofocus");
+    auto page = open("/gone/login.html", html);
+    QVERIFY(page);
+    QVERIFY(waitFor([&] { return confirmWindow() != nullptr; }));
+    QPointer<users::TCLoginForm> form = confirmWindow();
+    host().registeredSites().RegSites().removeById(id);
+    QTest::keyClicks(form->findChild<QLineEdit*>("EdtPWD"), QString::fromStdString(host().session->user.password));
+    QTest::mouseClick(form->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+    QVERIFY(waitFor([&] { return form.isNull(); }));
+    settle(500ms);
+    QCOMPARE(server().submissions().size(), seen_);
+    QCOMPARE(webtest::eval(page, "document.forms.login.passwd.value"), std::string());
   }
 
   // 0x4FD (and 0x4FA, which the add-on sends when the page goes) frees the
