@@ -7,7 +7,6 @@
 #include "lockmere/texts/Language.h"
 #include "lockmere/users/SessionHost.h"
 #include "lockmere/web/ExplorerFrame.h"
-#include "lockmere/web/cdp/AutomationError.h"
 #include "lockmere/widgets/MSNPopUp.h"
 #include "lockmere/widgets/MSNPopUpForm.h"
 #include "platform/bus/MessageBus.h"
@@ -38,7 +37,7 @@ BrowserSide::BrowserSide(BrowserSideHost& host, BrowserSideOptions options, QObj
       host_(host),
       browser_(std::move(options.launch)),
       addon_(browser_, std::move(options.extensionDir), std::move(options.statusBlockName)),
-      autoLogin_(std::make_unique<AutoLogin>(browser_, static_cast<AutoLoginHost&>(*this))),
+      autoLogin_(browser_, static_cast<AutoLoginHost&>(*this)),
       registration_(browser_, static_cast<RegistrationHost&>(*this)),
       launcher_(browser_),
       windows_(host) {}
@@ -53,10 +52,10 @@ bool BrowserSide::handleMessage(const platform::Message& m) {
   try {
     switch (m.message) {
       case platform::msg::kLoginOnBrowser:
-        autoLogin_->LoginOnBrowserWindow(window);
+        autoLogin_.LoginOnBrowserWindow(window);
         return true;
       case platform::msg::kLoginRequest:
-        autoLogin_->LoginRequest();
+        autoLogin_.LoginRequest();
         return true;
       case platform::msg::kBrowserGone:
       case platform::msg::kDropBrowserForms:
@@ -104,9 +103,7 @@ void BrowserSide::loggedOut() {
   registration_.closeForm();
   closeBrowserNotices();
   windows_.freeAll();
-  // A two-step login armed for the old user's site must not fill a page for
-  // whoever logs in next.
-  autoLogin_ = std::make_unique<AutoLogin>(browser_, static_cast<AutoLoginHost&>(*this));
+  autoLogin_.LoggedOut();
   lastLoginAddress_.clear();
   lastRegisterAddress_.clear();
 }

@@ -131,7 +131,7 @@ class BrowserSide : public QObject, private AutoLoginHost, private RegistrationH
   BrowserSideHost& host_;
   cdp::Browser browser_;
   addon::BrowserAddon addon_;  // before the browser starts: it loads the extension
-  std::unique_ptr<AutoLogin> autoLogin_;
+  AutoLogin autoLogin_;
   SiteRegistration registration_;
   ProgramBrowserLauncher launcher_;
   SiteLoginWindows windows_;

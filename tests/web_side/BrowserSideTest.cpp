@@ -81,11 +81,17 @@ class BrowserSideTest : public QObject {
   std::shared_ptr<cdp::PageTarget> open(const std::string& path, const std::string& html) {
     server().setPage(path, html);
     const auto before = side().browser().windows();
-    if (!side().openUrl(QString::fromStdString(server().url(path)))) return nullptr;
+    if (!side().openUrl(QString::fromStdString(server().url(path)))) {
+      qWarning() << "not opened:" << (host().messages.empty() ? QString() : host().messages.back());
+      return nullptr;
+    }
     std::shared_ptr<cdp::PageTarget> page;
     for (const auto& w : side().browser().windows())
       if (std::find(before.begin(), before.end(), w) == before.end()) page = w;
-    if (!page || !waitFor([&] { return page->loadCount() > 0; })) return nullptr;
+    if (!page || !waitFor([&] { return page->loadCount() > 0; })) {
+      qWarning() << "no new window loaded" << path.c_str() << bool(page);
+      return nullptr;
+    }
     return page;
   }
   bool navigate(const std::shared_ptr<cdp::PageTarget>& page, const std::string& url) {
@@ -368,19 +374,65 @@ class BrowserSideTest : public QObject {
     QVERIFY(open("/idle/a.html", "<html><body>a</body></html>"));
     QVERIFY(open("/idle/b.html", "<html><body>b</body></html>"));
     host().settingsValues.ALIEClose = false;
-    host().logOut();
-    side().idleLogout();
+    post(platform::msg::kIdleLogout, 1);
+    QVERIFY(waitFor([&] { return !host().isLoggedIn; }));
     settle(300ms);
     QCOMPARE(side().browser().windows().size(), std::size_t(2));
 
     host().logIn();
     host().settingsValues.ALIEClose = true;
-    host().logOut();
-    side().idleLogout();
+    post(platform::msg::kIdleLogout, 1);
     QVERIFY(waitFor([&] { return side().browser().windows().empty(); }));
+    QVERIFY(!host().isLoggedIn);
     QVERIFY(side().browser().isRunning());
     // The next page opens as ever.
     QVERIFY(open("/idle/c.html", "<html><body>c</body></html>"));
+  }
+
+  // A logout among the pending messages a log-in request lets run while it
+  // drops the page's windows (here: as the windows are dropped): the request
+  // ends there, with no alert and nothing read from the gone session.
+  void aLogoutWhileALoginRequestWaitsEndsTheRequest() {
+    auto page = open("/plain/page.html", "<html><head><title>Plain</title></head><body>no form</body></html>");
+    QVERIFY(page);
+    setRequestedAddress(page->url());
+    host().onNextPopupUse = [this] { host().logOut(); };
+    post(platform::msg::kLoginRequest);
+    QVERIFY(waitFor([&] { return !host().isLoggedIn; }));
+    settle(500ms);
+    QVERIFY(!page->dialogOpen());
+    QVERIFY(host().messages.empty());
+  }
+
+  // A two-step login's armed password page does not outlive the session: after
+  // logout and a new login, the next user's site of the same ID is not filled on
+  // it without its confirmation.
+  void aTwoStepLoginEndsAtLogout() {
+    const std::string password =
+        "<html><head><title>Password</title></head><body><form action=\"/action/twoout-pw\" method=\"post\">"
+        "<input type=\"password\" name=\"passwd\"><button>Log in</button></form></body></html>";
+    server().setPage("/twoout/password.html", password);
+    const int firstId = host().addSite(keyword("twoout"), store::kLoginAutomatic, "first@example.com", "first-pw").ID();
+    auto page = open("/twoout/id.html",
+                     "<html><head><title>Sign in</title></head><body><form action=\"/action/twoout-id\" method=\"get\">"
+                     "<input type=\"email\" name=\"userid\" autocomplete=\"username\"><button>Next</button>"
+                     "</form></body></html>");
+    QVERIFY(page);
+    auto id = nextSubmission();  // the ID submitted at once: the password page is armed
+    QVERIFY(id);
+    QCOMPARE(id->field("userid"), std::string("first@example.com"));
+
+    host().logOut();
+    host().logIn();
+    const int secondId =
+        host().addSite(keyword("twoout"), store::kLoginAfterConfirmation, "second@example.com", "second-pw").ID();
+    QCOMPARE(secondId, firstId);
+    const std::size_t reports = host().count(platform::msg::kLoginOnBrowser);
+    QVERIFY(navigate(page, server().url("/twoout/password.html")));
+    QVERIFY(waitFor([&] { return host().count(platform::msg::kLoginOnBrowser) > reports; }));
+    settle(700ms);
+    QCOMPARE(server().submissions().size(), seen_);
+    QCOMPARE(webtest::eval(page, "document.forms[0].passwd.value"), std::string());
   }
 
   // The add-on's requests: a log-in request for the page whose confirmation

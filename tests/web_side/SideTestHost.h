@@ -2,8 +2,10 @@
 
 #include <QVBoxLayout>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lockmere/store/RegistryLayout.h"
@@ -89,7 +91,10 @@ class SideTestHost : public QWidget, public web::BrowserSideHost, public users::
   store::TRegSiteList& detectedSites() override { return session->store->detectedSites(); }
   web::TExplorerFrame& explorer() override { return *explorer_; }
   bool saveStore() override { return session->store->save(explorer_->treeOrder()); }
-  widgets::TMSNPopUp& popup() override { return popup_; }
+  widgets::TMSNPopUp& popup() override {
+    if (auto hook = std::exchange(onNextPopupUse, nullptr)) hook();
+    return popup_;
+  }
   QWidget* mainWindow() override { return this; }
   platform::WindowHandle mainWindowHandle() const override { return receiver_.handle(); }
   void showMessage(const QString& text) override { messages.push_back(text); }
@@ -118,6 +123,8 @@ class SideTestHost : public QWidget, public web::BrowserSideHost, public users::
   std::vector<QString> messages;
   std::vector<bool> alarmTicks;
   store::TemplateRecords records;  // none: the windows ask for the password
+  // Runs once, the next time the browser side asks for the popup.
+  std::function<void()> onNextPopupUse;
   platform::StatusBlock block;
   std::shared_ptr<widgets::FixedScreen> screen =
       std::make_shared<widgets::FixedScreen>(QRect(0, 0, 1024, 700), widgets::TaskbarEdge::Bottom);
@@ -126,6 +133,13 @@ class SideTestHost : public QWidget, public web::BrowserSideHost, public users::
  private:
   std::int64_t dispatch(const platform::Message& m) {
     received.push_back(m);
+    if (m.message == platform::msg::kIdleLogout) {  // the main window's own: the automatic logout
+      if (isLoggedIn) {
+        logOut();
+        if (side) side->idleLogout();
+      }
+      return 0;
+    }
     if (!side || !side->handleMessage(m)) unhandled.push_back(m);
     return 0;
   }
