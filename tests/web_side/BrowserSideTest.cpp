@@ -128,6 +128,7 @@ class BrowserSideTest : public QObject {
                                                            host_->block.name(),
                                                        });
     host_->side = side_.get();
+    side_->installTreeHooks();
     host_->show();
   }
   void cleanupTestCase() {
@@ -187,6 +188,22 @@ class BrowserSideTest : public QObject {
     QVERIFY(host().unhandled.empty() || host().unhandled.front().message != platform::msg::kLoginOnBrowser);
     QVERIFY(!confirmWindow());
     QVERIFY(host().popup().popups().isEmpty());
+  }
+
+  // The site tree opens a site in a new window of the program's browser, where
+  // the automatic login takes it.
+  void theTreeOpensItsSitesInTheProgramsBrowser() {
+    server().setPage("/tree/login.html", loginPage("tree", "Tree"));
+    store::TRegSiteCollItem& site = host().addSite(keyword("tree"), store::kLoginAutomatic, "tree-id", "tree-pw");
+    site.URL = server().url("/tree/login.html");
+    host().explorer().selectNode(host().explorer().tree().first());
+    host().explorer().TVRegSiteDblClick();
+    auto sent = nextSubmission();
+    QVERIFY(sent);
+    QCOMPARE(sent->path, std::string("/action/tree"));
+    QCOMPARE(sent->field("userid"), std::string("tree-id"));
+    QCOMPARE(sent->field("passwd"), std::string("tree-pw"));
+    QCOMPARE(side().browser().windows().size(), std::size_t(1));
   }
 
   // Type 3: the confirmation window of the site comes first; the right
