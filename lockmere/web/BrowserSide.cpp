@@ -109,7 +109,14 @@ void BrowserSide::loggedOut() {
 }
 
 void BrowserSide::idleLogout() {
-  if (host_.settings().ALIEClose) CloseAllBrowserWindows(browser_);
+  if (!host_.settings().ALIEClose) return;
+  // The browser lets a close request pass for a window that is just taking a
+  // new document (seen right after a login form was submitted), so ask again
+  // for what is left.
+  for (int round = 0; round < kCloseRounds && !browser_.windows().empty(); ++round) {
+    CloseAllBrowserWindows(browser_);
+    browser_.waitUntil([this] { return browser_.windows().empty(); }, kCloseWait);
+  }
 }
 
 void BrowserSide::installTreeHooks() {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -69,7 +70,8 @@ class BrowserSide : public QObject, private AutoLoginHost, private RegistrationH
   // old session goes on.
   void loggedOut();
   // After the automatic logout (0x7F2 and loggedOut()): with ALIEClose set,
-  // every window of the program's browser closes.
+  // every window of the program's browser closes (asked again, up to a few
+  // seconds, for a window that let the request pass).
   void idleLogout();
 
   // The site tree's commands: opening pages (the launcher), the site form for
@@ -93,6 +95,9 @@ class BrowserSide : public QObject, private AutoLoginHost, private RegistrationH
   static constexpr const char* kBrowserFailedJa = "ブラウザを開くことができません。";
 
  private:
+  static constexpr int kCloseRounds = 5;
+  static constexpr std::chrono::milliseconds kCloseWait{1000};
+
   void dropBrowserForms(platform::WindowHandle browserWindow) override;
   void dropForms(platform::WindowHandle browserWindow);
   void closeBrowserNotices();
