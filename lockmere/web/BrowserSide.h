@@ -102,7 +102,8 @@ class BrowserSide : public QObject, private AutoLoginHost, private RegistrationH
   void dropForms(platform::WindowHandle browserWindow);
   void closeBrowserNotices();
 
-  // AutoLoginHost and RegistrationHost over the main window.
+  // AutoLoginHost and RegistrationHost over the main window. (loggedIn() const
+  // is the hosts' question; the public loggedIn() is the main window's hook.)
   bool loggedIn() const override { return host_.loggedIn(); }
   store::TRegSiteList& registeredSites() override { return host_.registeredSites(); }
   store::TRegSiteList& detectedSites() override { return host_.detectedSites(); }
