@@ -171,7 +171,8 @@ void AutoLogin::LoginRequest() {
   if (location != requested) return;  // the request was for another page
 
   host_.dropBrowserForms(window);
-  if (browser->isClosed()) return;
+  // The pending messages that ran may have closed the page or logged the user out.
+  if (browser->isClosed() || !host_.loggedIn()) return;
   host_.setLastLoginAddress(requested);
   int code = kNoSiteMatched;
   AutoLoginOnPage(browser, window, code);

@@ -36,6 +36,10 @@ class AutoLogin {
   // address is in LastAddSiteURL. When nothing can be done the page says why.
   void LoginRequest();
 
+  // Logout: two-step logins under way end here, so that a password page is never
+  // filled with a site of whoever logs in next.
+  void LoggedOut() { twoStep_.clear(); }
+
  private:
   // Login types 1, 3 and 4 on a matched site's page; the code.
   int loginByType(const BrowserRef& browser, platform::WindowHandle window, store::TRegSiteCollItem& site);

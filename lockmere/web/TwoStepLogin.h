@@ -44,6 +44,8 @@ class TwoStepLogins {
   bool armed(platform::WindowHandle window, int siteId) const;
   // The password page is being filled: the step is used up.
   void finish(platform::WindowHandle window) { steps_.erase(window); }
+  // Logout: no step of the old session goes on.
+  void clear() { steps_.clear(); }
 
  private:
   void dropExpired();
