@@ -7,7 +7,6 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(shell::TMainForm::kTitle);
-  QApplication::setApplicationDisplayName(shell::TMainForm::kTitle);
   QApplication::setDesktopFileName("lockmere");
   // The window lives on in the tray; the program ends only when it closes.
   QApplication::setQuitOnLastWindowClosed(false);
