@@ -88,7 +88,8 @@ void TMainForm::buildToolBar() {
   ToolBar1->setObjectName("ToolBar1");
   ToolBar1->setMovable(false);
   ToolBar1->setFloatable(false);
-  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  // Icons only: four captions side by side do not fit the narrowest window.
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
   ToolBar1->toggleViewAction()->setVisible(false);
   setContextMenuPolicy(Qt::NoContextMenu);  // no menu to hide the toolbar by
   QStyle* style = QApplication::style();
@@ -146,6 +147,7 @@ void TMainForm::setCaptions() {
   TBModify->setText(QString(texts::M(9)).remove('&'));
   TBDelete->setText(QString(texts::M(10)).remove('&'));
   TBLogout->setText(QString(texts::M(30)).remove(QStringLiteral("(&O)")).trimmed());
+  for (QAction* button : {TBAdd, TBModify, TBDelete, TBLogout}) button->setToolTip(button->text());
   setLoginCaptions();
 }
 

@@ -18,6 +18,7 @@
 #include "lockmere/store/FixedValues.h"
 #include "lockmere/store/RegistryLayout.h"
 #include "lockmere/store/UserDirectory.h"
+#include "lockmere/texts/Language.h"
 #include "lockmere/texts/StringTable.h"
 #include "lockmere/tools/account/core/AccountChanges.h"
 #include "lockmere/tools/account/core/AccountRegistry.h"
@@ -27,6 +28,7 @@
 #include "platform/bus/MessageBus.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/TestEnv.h"
+#include "tests/users/Pictures.h"
 
 using namespace users::test;
 using namespace shelltest;
@@ -352,6 +354,46 @@ class MainFormTest : public QObject {
     });
     window.MNAbout->trigger();
     QVERIFY(QApplication::activeModalWidget() == nullptr);
+  }
+
+  // Each window and menu in Korean and in Japanese under build/pictures/shell;
+  // no text may be cut.
+  void pictures() {
+    const MadeUser alice = makeUser("alice", "alice pw", {});
+    addSites(alice, {"Mail/webmail", "Mail/portal", "Shop/market", "bank", "news"});
+    for (auto language : {texts::Language::Korean, texts::Language::Japanese}) {
+      texts::setLanguage(language);
+      shell::TMainForm window;
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      QTest::qWait(50);
+      windowtest::savePicture(window, "shell", "main-logged-out");
+      QWidget& frame = *window.ReqLoginFrame1;
+      QVERIFY2(windowtest::clippedTexts(frame).isEmpty(), qPrintable(windowtest::clippedTexts(frame).join(", ")));
+      QCOMPARE(logInByPassword(window, "alice", "alice pw"), QString());
+      window.MenuOpenList->trigger();
+      QTest::qWait(50);
+      windowtest::savePicture(window, "shell", "main-logged-in");
+      // (The tree frame's fixed-size boxes are its own; the toolbar is the window's.)
+      QWidget& tools = *window.ToolBar1;
+      QVERIFY2(windowtest::clippedTexts(tools).isEmpty(), qPrintable(windowtest::clippedTexts(tools).join(", ")));
+      for (QAction* button : {window.TBAdd, window.TBModify, window.TBDelete, window.TBLogout})
+        QVERIFY(window.ToolBar1->widgetForAction(button)->isVisible());
+      for (QMenu* menu : {window.MenuFile, window.MenuView, window.MenuManage, window.MenuHelp, window.TrayPopupMenu}) {
+        menu->popup(window.mapToGlobal(QPoint(0, 0)));
+        QTest::qWait(30);
+        windowtest::savePicture(*menu, "shell", menu->objectName());
+        menu->hide();
+      }
+      shell::TAboutLMForm about(&window);
+      about.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&about));
+      windowtest::savePicture(about, "shell", "about");
+      QVERIFY2(windowtest::clippedTexts(about).isEmpty(), qPrintable(windowtest::clippedTexts(about).join(", ")));
+      about.close();
+      window.MNExit->trigger();
+    }
+    texts::setLanguage(texts::Language::Korean);
   }
 };
 
