@@ -121,7 +121,7 @@ void TMainForm::startUp() {
   ToolBar1->hide();
   loggedInArea_->hide();
   ReqLoginFrame1->show();
-  if (tryAutomaticLogin()) postLoginSetUp();
+  tryAutomaticLogin();
   if (!loggedIn_ && hasSwitch(arguments_, kLoginSwitch)) {
     // After the window is up, as a press of the button would be.
     QTimer::singleShot(0, this, &TMainForm::ReqLoginFrame1BtnLoginClick);

@@ -75,6 +75,11 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   // Shows the window, or with the switch Minimize leaves it in the tray.
   void showAtStart();
 
+  // Logs in with a data key already proven (the automatic login): the user's
+  // records from the data file, then the post-login set-up. False when a user
+  // is logged in already.
+  bool logInWith(const std::string& userId, crypto::SecureBytes dataKey);
+
   // The window's handle on the message bus (the status block holds it).
   platform::WindowHandle handle() const { return receiver_.handle(); }
   bool isLoggedIn() const { return loggedIn_; }
@@ -178,6 +183,7 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   void setLoginCaptions();
 
   // Login, logout and the session (MainFormSession.cpp).
+  // The automatic login from "ALData"; true when a user is logged in by it.
   bool tryAutomaticLogin();
   void postLoginSetUp();
   bool saveStore();

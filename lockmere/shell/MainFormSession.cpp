@@ -88,10 +88,17 @@ bool TMainForm::tryAutomaticLogin() {
   auto header = store::DataFile(dataFile).readHeader();
   if (!header || !store::keys::verifyDataKey(login->userId, login->dataKey, *header)) return false;
 
+  return logInWith(login->userId, std::move(login->dataKey));
+}
+
+bool TMainForm::logInWith(const std::string& userId, crypto::SecureBytes dataKey) {
+  if (loggedIn_) return false;
+  const std::string dataFile = store::UserDirectory(registry_, programKey_).dataFile(userId);
   auto records = store::DataFile(dataFile).loadTemplateRecords(programKey_);
   records_ = records ? std::move(*records) : store::TemplateRecords();
-  userId_ = login->userId;
-  dataKey_ = std::move(login->dataKey);
+  userId_ = userId;
+  dataKey_ = std::move(dataKey);
+  postLoginSetUp();
   return true;
 }
 
