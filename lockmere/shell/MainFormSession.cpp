@@ -49,6 +49,10 @@ void TMainForm::ReqLoginFrame1BtnLoginClick() {
   users::TLoginForm login(*this, this);
   login.setWindowIcon(windowIcon());
   const int result = login.exec();
+  if (closed_) {  // the program ended (a signal, the session's end) while the window was open
+    wipeKey(dataKey_);
+    return;
+  }
   if (result == users::mrOK) {
     postLoginSetUp();
   } else {

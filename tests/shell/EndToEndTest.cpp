@@ -283,6 +283,28 @@ class EndToEndTest : public QObject {
              std::string("alice"));
   }
 
+  // A program killed while logged in leaves its block saying so; the next
+  // start says "nobody logged in" at once, and takes the single-instance lock
+  // the dead one held.
+  void killedProgramLeavesNoLogin() {
+    newUser("alice", "alice pw");
+    {
+      Program program({"/login"});
+      QCOMPARE(logInByPassword(program, "alice", "alice pw"), QString());
+      QVERIFY(waitFor(loggedIn));
+      ::kill(static_cast<pid_t>(program.pid()), SIGKILL);
+      QVERIFY(program.waitForEnd());
+      QVERIFY(loggedIn());  // what a reader would believe now
+    }
+    Program again;
+    QVERIFY(waitFor([&] {
+      auto s = status();
+      return s && s->windowHandle != 0 && !s->loggedIn;
+    }));
+    QVERIFY(!again.waitForWindow("Lockmere").isEmpty());
+    QVERIFY(again.running());
+  }
+
   // Nothing stored: /Minimize shows nothing at all; a valid automatic login
   // with /login shows no login window.
   void minimizeAndAutomaticLogin() {
