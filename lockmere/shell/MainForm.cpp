@@ -91,7 +91,6 @@ void TMainForm::buildWindow() {
 
   ReqLoginFrame1 = new widgets::TReqLoginFrame(central);
   ReqLoginFrame1->setObjectName("ReqLoginFrame1");
-  ReqLoginFrame1->setAttribute(Qt::WA_OpaquePaintEvent);  // double-buffered, as Qt paints anyway
   connect(ReqLoginFrame1->BtnLogin, &QPushButton::clicked, this, &TMainForm::ReqLoginFrame1BtnLoginClick);
 
   explorer_ = new web::TExplorerFrame(central);
@@ -121,6 +120,7 @@ void TMainForm::startUp() {
   ToolBar1->hide();
   loggedInArea_->hide();
   ReqLoginFrame1->show();
+  TrayMenu_AlarmNewSite->setEnabled(false);
   tryAutomaticLogin();
   if (!loggedIn_ && hasSwitch(arguments_, kLoginSwitch)) {
     // After the window is up, as a press of the button would be.

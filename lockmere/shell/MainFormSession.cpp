@@ -108,10 +108,9 @@ bool TMainForm::logInWith(const std::string& userId, crypto::SecureBytes dataKey
 
 void TMainForm::postLoginSetUp() {
   applyIcons(true);
-  if (!isMinimized() && !hiddenOrClosing_) {
-    ToolBar1->show();
-    loggedInArea_->show();
-  }
+  // Children of a hidden or minimised window stay unseen until it is shown.
+  ToolBar1->show();
+  loggedInArea_->show();
   ReqLoginFrame1->hide();
   loggedIn_ = true;  // before the captions, which follow the state
   setLoginCaptions();

@@ -84,6 +84,7 @@ class MainFormTest : public QObject {
     for (QAction* a : {window.MainMenuRestore, window.MNLogin, window.MNExit, window.MNAbout, window.H2})
       QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
     QCOMPARE(window.MNLogin->text(), texts::M(2) + "(&L)");
+    QVERIFY(!window.TrayMenu_AlarmNewSite->isEnabled());
     QVERIFY(!window.ToolBar1->isVisible());
     QVERIFY(window.ReqLoginFrame1->isVisible());
     QCOMPARE(statusBlock()->loggedIn, false);
@@ -192,6 +193,24 @@ class MainFormTest : public QObject {
     window.close();
     QVERIFY(!window.isLoggedIn());
     QCOMPARE(ended.count(), 1);
+  }
+
+  // A login while the window is in the tray (0x806 from the tray) shows the
+  // tree once the window comes back.
+  void loginWhileHiddenShowsTheTreeLater() {
+    const MadeUser alice = makeUser("alice", "alice pw", {});
+    addSites(alice, {"one"});
+    shell::TMainForm window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.hideToTray();
+    QVERIFY(window.isHiddenOrClosing());
+    QCOMPARE(logInByPassword(window, "alice", "alice pw"), QString());
+    window.OpenLockmereMainClick();
+    QVERIFY(!window.isHiddenOrClosing());
+    QTRY_VERIFY(window.explorer()->isVisible());
+    QVERIFY(window.ToolBar1->isVisible());
+    QVERIFY(!window.ReqLoginFrame1->isVisible());
   }
 
   void smallerThanTheMinimumIsRefused() {
