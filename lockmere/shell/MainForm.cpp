@@ -147,6 +147,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
   applyLastWindowPosition();
+  loadToolBarIcons();
 
   widgets::ResourceLibrary resources;
   if (!resources.load()) {

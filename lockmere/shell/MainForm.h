@@ -178,6 +178,7 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   void buildMenus();
   void buildTrayMenu();
   void buildToolBar();
+  void loadToolBarIcons();
   void setCaptions();
   void updateMenuEnabling();
   void setLoginCaptions();

@@ -92,20 +92,27 @@ void TMainForm::buildToolBar() {
   ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
   ToolBar1->toggleViewAction()->setVisible(false);
   setContextMenuPolicy(Qt::NoContextMenu);  // no menu to hide the toolbar by
-  QStyle* style = QApplication::style();
-  TBAdd = ToolBar1->addAction(style->standardIcon(QStyle::SP_FileDialogNewFolder), QString(), this,
-                              &TMainForm::MainMenuAddSiteClick);
+  TBAdd = ToolBar1->addAction(QString(), this, &TMainForm::MainMenuAddSiteClick);
   TBAdd->setObjectName("TBAdd");
-  TBModify = ToolBar1->addAction(style->standardIcon(QStyle::SP_FileDialogDetailedView), QString(), this,
-                                 [this] { explorer_->ExPMenuModifyClick(); });
+  TBModify = ToolBar1->addAction(QString(), this, [this] { explorer_->ExPMenuModifyClick(); });
   TBModify->setObjectName("TBModify");
-  TBDelete = ToolBar1->addAction(style->standardIcon(QStyle::SP_TrashIcon), QString(), this,
-                                 [this] { explorer_->ExPMenuDeleteClick(); });
+  TBDelete = ToolBar1->addAction(QString(), this, [this] { explorer_->ExPMenuDeleteClick(); });
   TBDelete->setObjectName("TBDelete");
-  TBLogout = ToolBar1->addAction(style->standardIcon(QStyle::SP_DialogCloseButton), QString(), this, [this] {
+  TBLogout = ToolBar1->addAction(QString(), this, [this] {
     if (loggedIn_) logOut();
   });
   TBLogout->setObjectName("TBLogout");
+}
+
+// The desktop theme's icons take a few milliseconds to find; the toolbar is
+// hidden until a login, so they come after the window is up.
+void TMainForm::loadToolBarIcons() {
+  if (!TBAdd->icon().isNull()) return;
+  QStyle* style = QApplication::style();
+  TBAdd->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
+  TBModify->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+  TBDelete->setIcon(style->standardIcon(QStyle::SP_TrashIcon));
+  TBLogout->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
 }
 
 void TMainForm::setCaptions() {

@@ -109,6 +109,7 @@ bool TMainForm::logInWith(const std::string& userId, crypto::SecureBytes dataKey
 void TMainForm::postLoginSetUp() {
   applyIcons(true);
   // Children of a hidden or minimised window stay unseen until it is shown.
+  if (shownOnce_) loadToolBarIcons();  // else the first show brings them
   ToolBar1->show();
   loggedInArea_->show();
   ReqLoginFrame1->hide();
