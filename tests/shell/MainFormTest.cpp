@@ -23,6 +23,7 @@
 #include "lockmere/tools/account/core/AccountChanges.h"
 #include "lockmere/tools/account/core/AccountRegistry.h"
 #include "lockmere/tools/account/core/Unlock.h"
+#include "lockmere/users/CLoginForm.h"
 #include "lockmere/web/ExplorerFrame.h"
 #include "lockmere/widgets/ReqLoginFrame.h"
 #include "platform/bus/MessageBus.h"
@@ -287,6 +288,46 @@ class MainFormTest : public QObject {
     QVERIFY(users::TLoginForm::current() == nullptr);
     QVERIFY(send(window, msg::kToolFinished, 0));
     QVERIFY(window.isEnabled());
+  }
+
+  // The commands that ask who the user is first: the confirmation window (a
+  // real one, the password typed) opens the settings window and the password
+  // change tool; the backup tool opens at once. Each tool keeps the window
+  // disabled until it reports.
+  void commandsAfterConfirmation() {
+    const MadeUser alice = makeUser("alice", "alice pw", {});
+    shell::TMainForm window;
+    window.show();
+    QCOMPARE(logInByPassword(window, "alice", "alice pw"), QString());
+    auto confirmWith = [](const QString& password) {
+      auto* timer = new QTimer;
+      timer->setInterval(20);
+      QObject::connect(timer, &QTimer::timeout, [timer, password] {
+        users::TCLoginForm* confirm = users::TCLoginForm::current();
+        if (!confirm || QApplication::activeModalWidget() != confirm) return;
+        timer->deleteLater();
+        QTest::keyClicks(confirm->findChild<QLineEdit*>("EdtPWD"), password);
+        QTest::mouseClick(confirm->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+      });
+      timer->start();
+    };
+
+    confirmWith("alice pw");
+    window.MenuConfig->trigger();
+    QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow()->inherits("shell::TConfigForm"));
+    QApplication::activeWindow()->close();
+
+    confirmWith("alice pw");
+    window.MenuModifyPW->trigger();
+    QVERIFY(!window.isEnabled());  // the tool accepted the token and the block
+    QVERIFY(send(window, msg::kToolFinished, 0));
+    QVERIFY(window.isEnabled());
+
+    window.MainMenuBackup->trigger();
+    QVERIFY(!window.isEnabled());
+    QVERIFY(send(window, msg::kToolFinished, 0));
+    QVERIFY(window.isEnabled());
+    QVERIFY(window.isLoggedIn());
   }
 
   void automaticLoginAtStart() {
