@@ -13,7 +13,12 @@ int main(int argc, char** argv) {
 
   // One program per user: a second start ends at once, without a word.
   platform::FileLock instance(platform::FileLock::kSingleInstance);
-  if (!instance.tryLock()) return 0;
+  if (!instance.tryLock()) {
+    if (instance.wasHeldElsewhere()) return 0;
+    // No lock file to take (a runtime folder that is not private, say): say why.
+    qCritical("Lockmere: %s", instance.error().c_str());
+    return 1;
+  }
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();

@@ -4,6 +4,7 @@
 // in its own LOCKMERE_HOME.
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <chrono>
@@ -149,6 +150,20 @@ class EndToEndTest : public QObject {
     }));
     QVERIFY(!again.waitForWindow("Lockmere").isEmpty());
     QVERIFY(again.running());
+  }
+
+  // A runtime folder that others could change: the program says so and ends,
+  // rather than ending silently as a second start does.
+  void unsafeFolderIsReported() {
+    const QString open = QString::fromStdString(testenv::makeTempDir("open"));
+    QVERIFY(QFile::setPermissions(open, QFileDevice::Permissions(0x7777)));
+    qputenv("LOCKMERE_HOME", open.toUtf8());
+    QProcess program;
+    program.start(kBin + "/lockmere", {});
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY2(program.readAllStandardError().contains("other users can change"), "no reason given");
+    QVERIFY(!status());
   }
 
   // Nothing stored: /Minimize shows nothing at all; a valid automatic login
