@@ -88,6 +88,8 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   // The logged-in user's session; null while logged out.
   store::UserStore* session() const { return user_.get(); }
   web::TExplorerFrame* explorer() const { return explorer_; }
+  // The loaded tool libraries.
+  const AccountToolCalls& toolCalls() const { return tools_; }
   // The message bridge other programs reach this window through; false with
   // bridgeError() when another program listens there.
   bool listenForOtherPrograms();

@@ -327,7 +327,21 @@ class MainFormTest : public QObject {
     QVERIFY(!window.isEnabled());
     QVERIFY(send(window, msg::kToolFinished, 0));
     QVERIFY(window.isEnabled());
+    QVERIFY(!window.toolCalls().toolLoaded());
     QVERIFY(window.isLoggedIn());
+
+    // The generator keeps its library until it reports closing; a logout frees it too.
+    window.MenuMakePassword->trigger();
+    QVERIFY(window.toolCalls().passwordGeneratorLoaded());
+    QVERIFY(window.isEnabled());
+    QVERIFY(send(window, msg::kPasswordGenClosed));
+    QVERIFY(!window.toolCalls().passwordGeneratorLoaded());
+    window.TrayMenuPWGen->trigger();
+    QVERIFY(window.toolCalls().passwordGeneratorLoaded());
+    window.logOut();
+    QVERIFY(!window.toolCalls().passwordGeneratorLoaded());
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->windowTitle().contains(u"생성기")) w->close();
   }
 
   void automaticLoginAtStart() {
