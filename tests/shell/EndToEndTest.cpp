@@ -130,6 +130,24 @@ class EndToEndTest : public QObject {
              std::string("alice"));
   }
 
+  // SIGINT and SIGHUP end the program as SIGTERM does: logged out, saved, gone.
+  void interruptAndHangUpLogOut() {
+    QVERIFY(newUser("alice", "alice pw"));
+    for (int signal : {SIGINT, SIGHUP}) {
+      platform::Registry reg(platform::Registry::CurrentUser);
+      if (auto main = reg.openKey(store::reg::kMainKey)) main.value().deleteValue(store::reg::kLastLoginID);
+      Program program({"/login"});
+      QCOMPARE(logInByPassword(program, "alice", "alice pw"), QString());
+      QVERIFY(waitFor(loggedIn));
+      ::kill(static_cast<pid_t>(program.pid()), signal);
+      QVERIFY(program.waitForEnd());
+      QCOMPARE(program.exitCode(), 0);
+      QVERIFY(!status());
+      QCOMPARE(reg.openKey(store::reg::kMainKey).value().readString(store::reg::kLastLoginID).valueOr(""),
+               std::string("alice"));
+    }
+  }
+
   // A program killed while logged in leaves its block saying so; the next
   // start says "nobody logged in" at once, and takes the single-instance lock
   // the dead one held.
