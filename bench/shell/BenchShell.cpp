@@ -219,7 +219,7 @@ void BM_Login10k(benchmark::State& state) {
   QApplication::processEvents();
   for (auto _ : state) {
     window.logInWith("bench", crypto::SecureBytes(h.dataKey));
-    window.explorer()->TVRegSite->doItemsLayout();
+    window.explorer().TVRegSite->doItemsLayout();
     state.PauseTiming();
     if (!window.isLoggedIn() || window.session()->sites().RegSites().count() != kSites)
       state.SkipWithError("not logged in");

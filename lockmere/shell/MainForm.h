@@ -87,13 +87,17 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   bool isNewUserPending() const { return newUserPending_; }
   // The logged-in user's session; null while logged out.
   store::UserStore* session() const { return user_.get(); }
-  web::TExplorerFrame* explorer() const { return explorer_; }
+  web::TExplorerFrame& explorer() { return *explorer_; }
   // The loaded tool libraries.
   const AccountToolCalls& toolCalls() const { return tools_; }
   // The message bridge other programs reach this window through; false with
   // bridgeError() when another program listens there.
   bool listenForOtherPrograms();
   QString bridgeError() const { return bridge_.errorString(); }
+
+  // The window's place into the registry, then the store in the tree's order;
+  // a failure is reported to the user here. False when nothing was saved.
+  bool saveStore();
 
   // Every window message of the main window is dispatched here.
   std::int64_t handleMessage(const platform::Message& message);
@@ -134,7 +138,7 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   QAction* TBLogout = nullptr;
   widgets::TReqLoginFrame* ReqLoginFrame1 = nullptr;
   widgets::TTrayIcon* trayIcon() const { return tray_; }
-  widgets::TMSNPopUp* popup() const { return popup_.get(); }
+  widgets::TMSNPopUp& popup() { return *popup_; }
 
  public slots:
   void ReqLoginFrame1BtnLoginClick();
@@ -189,7 +193,6 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   // The automatic login from "ALData"; true when a user is logged in by it.
   bool tryAutomaticLogin();
   void postLoginSetUp();
-  bool saveStore();
   void loadUserStore();
   void showSaveError(const QString& text);
   void applyIcons(bool loggedIn);

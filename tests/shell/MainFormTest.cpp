@@ -104,7 +104,7 @@ class MainFormTest : public QObject {
     QVERIFY(window.TrayMenu_AlarmNewSite->isEnabled() && window.TrayMenu_AlarmNewSite->isChecked());
     QCOMPARE(statusBlock()->loggedIn, true);
     QCOMPARE(statusBlock()->autoGetUrl, true);
-    const web::SiteTree& tree = window.explorer()->tree();
+    const web::SiteTree& tree = window.explorer().tree();
     QCOMPARE(tree.root()->childCount(), 2);
     QCOMPARE(tree.root()->child(0)->text(), QString("Mail"));
     QCOMPARE(tree.root()->child(0)->child(0)->text(), QString("webmail"));
@@ -143,7 +143,7 @@ class MainFormTest : public QObject {
     QVERIFY(window.currentUserId().empty());
     QVERIFY(window.userRecords().isEmpty());
     QVERIFY(window.session() == nullptr);
-    QCOMPARE(window.explorer()->tree().root()->childCount(), 0);
+    QCOMPARE(window.explorer().tree().root()->childCount(), 0);
     QCOMPARE(statusBlock()->loggedIn, false);
     QCOMPARE(window.MNLogin->text(), texts::M(2) + "(&L)");
     QVERIFY(!window.TrayMenu_AlarmNewSite->isEnabled());
@@ -209,7 +209,7 @@ class MainFormTest : public QObject {
     QCOMPARE(logInByPassword(window, "alice", "alice pw"), QString());
     window.OpenLockmereMainClick();
     QVERIFY(!window.isHiddenOrClosing());
-    QTRY_VERIFY(window.explorer()->isVisible());
+    QTRY_VERIFY(window.explorer().isVisible());
     QVERIFY(window.ToolBar1->isVisible());
     QVERIFY(!window.ReqLoginFrame1->isVisible());
   }
@@ -269,10 +269,10 @@ class MainFormTest : public QObject {
     QCOMPARE(takeMessage(&window), texts::M(33));
 
     addSites(alice, {"restored"});
-    QCOMPARE(window.explorer()->tree().root()->childCount(), 1);
+    QCOMPARE(window.explorer().tree().root()->childCount(), 1);
     QVERIFY(send(window, msg::kToolFinished, msg::kToolStoreRestored));
-    QCOMPARE(window.explorer()->tree().root()->childCount(), 2);
-    QCOMPARE(window.explorer()->tree().root()->child(1)->text(), QString("restored"));
+    QCOMPARE(window.explorer().tree().root()->childCount(), 2);
+    QCOMPARE(window.explorer().tree().root()->child(1)->text(), QString("restored"));
     QVERIFY(window.isLoggedIn());
   }
 
@@ -352,7 +352,7 @@ class MainFormTest : public QObject {
     QVERIFY(window.isLoggedIn());
     QCOMPARE(window.currentUserId(), std::string("alice"));
     QCOMPARE(window.userRecords().count(), std::size_t(1));
-    QCOMPARE(window.explorer()->tree().root()->child(0)->text(), QString("auto"));
+    QCOMPARE(window.explorer().tree().root()->child(0)->text(), QString("auto"));
     QCOMPARE(statusBlock()->loggedIn, true);
     QTest::qWait(50);  // the login switch would open the window now
     QVERIFY(users::TLoginForm::current() == nullptr);
@@ -393,7 +393,7 @@ class MainFormTest : public QObject {
     window.show();
     QCOMPARE(logInByPassword(window, "alice", "alice pw"), QString());
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QScrollBar* bar = window.explorer()->TVRegSite->verticalScrollBar();
+    QScrollBar* bar = window.explorer().TVRegSite->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 5);
     const int step = bar->singleStep();
     auto wheel = [&](QWidget* target, int delta) {
@@ -402,11 +402,11 @@ class MainFormTest : public QObject {
                         Qt::NoScrollPhase, false);
       QApplication::sendEvent(target, &event);
     };
-    wheel(window.explorer()->TVRegSite->viewport(), -120);
+    wheel(window.explorer().TVRegSite->viewport(), -120);
     QCOMPARE(bar->value(), step);
     wheel(&window, -120);
     QCOMPARE(bar->value(), 2 * step);
-    wheel(window.explorer()->TVRegSite->viewport(), 120);
+    wheel(window.explorer().TVRegSite->viewport(), 120);
     QCOMPARE(bar->value(), step);
   }
 
