@@ -41,6 +41,7 @@ class EndToEndTest : public QObject {
 
   void init() { useFreshHome(); }
   void cleanup() {
+    removeStatusBlock();
     if (sensor_.state() != QProcess::NotRunning) {
       run(kBin + "/ridgeport-sim", {"stop"});
       if (!sensor_.waitForFinished(5000)) sensor_.kill();

@@ -19,6 +19,7 @@ class IdleLogoutRealTimeTest : public QObject {
 
  private slots:
   void initTestCase() { QVERIFY(windowManager_.start()); }
+  void cleanup() { removeStatusBlock(); }
 
   void logsOutAfterOneMinuteWithoutInput() {
     useFreshHome();

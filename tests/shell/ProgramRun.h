@@ -11,6 +11,9 @@
 #include <optional>
 #include <thread>
 
+#include <sys/mman.h>
+
+#include "platform/StatusBlock.h"
 #include "platform/StatusBlockReader.h"
 #include "tests/support/TestEnv.h"
 
@@ -73,8 +76,11 @@ class Program {
     process_.start(kBin + "/lockmere", args);
     process_.waitForStarted(10000);
   }
+  // Ended as a user's session would end it (SIGTERM), killed only when it hangs.
   ~Program() {
     if (process_.state() == QProcess::NotRunning) return;
+    process_.terminate();
+    if (process_.waitForFinished(10000)) return;
     process_.kill();
     process_.waitForFinished(10000);
   }
@@ -144,6 +150,9 @@ inline void useFreshHome() {
           QByteArray("/lockmere-e2e-") + QByteArray::number(::getpid()) + "-" + home.section('/', -1).toUtf8());
   qputenv("LOCKMERE_LANG", "ko");
 }
+
+// Removes the status block a killed program left behind under this test's name.
+inline void removeStatusBlock() { ::shm_unlink(platform::StatusBlock::defaultName().c_str()); }
 
 // A user made by the account tool, with the finger's impressions 1-3 when given.
 inline bool newUser(const char* id, const char* password, const char* finger = nullptr) {
