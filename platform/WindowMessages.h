@@ -47,6 +47,7 @@ constexpr std::uint32_t kAddSite = kWmUser + 1002;       // 0x7EA wParam detecte
 constexpr std::uint32_t kPasswordGenClosed = kWmUser + 1003;  // 0x7EB free the password generator
 constexpr std::uint32_t kIdleLogout = kWmUser + 1010;         // 0x7F2 wParam 1: the idle period has passed
 constexpr std::uint32_t kLoginButton = kWmUser + 1030;        // 0x806 from other programs: press the login button
+constexpr std::uint32_t kOpenAddress = kWmUser + 1040;        // 0x810 a second start: open the address in LastOpenURL
 
 // Notification popup windows.
 constexpr std::uint32_t kClosePopupOf = kWmUser + 4444;  // 0x155C wParam browser window: slide its popup away

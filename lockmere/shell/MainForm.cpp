@@ -17,6 +17,7 @@
 #include "lockmere/texts/Language.h"
 #include "lockmere/texts/StringTable.h"
 #include "lockmere/web/ADFrame.h"
+#include "lockmere/web/BrowserSide.h"
 #include "lockmere/web/ExplorerFrame.h"
 #include "lockmere/widgets/MSNPopUp.h"
 #include "lockmere/widgets/ReqLoginFrame.h"
@@ -65,6 +66,11 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     popup_->IconBitmap = resources.bitmap("ICONLOCKMERE");
     popup_->CloseIconBitmap = resources.bitmap("ICONCLOSE");
   }
+
+  // The browser side follows the tree's commands; it starts its browser only
+  // when a page is first opened.
+  browserSide_ = std::make_unique<web::BrowserSide>(*this);
+  browserSide_->installTreeHooks();
 
   setCaptions();
   applyIcons(false);

@@ -13,6 +13,7 @@
 #include "lockmere/store/TemplateRecords.h"
 #include "lockmere/store/UserSettings.h"
 #include "lockmere/users/SessionHost.h"
+#include "lockmere/web/BrowserSideHost.h"
 #include "platform/Registry.h"
 #include "platform/StatusBlock.h"
 #include "platform/bus/Message.h"
@@ -27,6 +28,7 @@ namespace store {
 class UserStore;
 }
 namespace web {
+class BrowserSide;
 class TADFrame;
 class TExplorerFrame;
 }  // namespace web
@@ -42,7 +44,7 @@ namespace shell {
 // the user's session (data key, lists, settings), hosts the site tree, lives in
 // the tray when hidden, runs the menu commands and receives the window messages
 // of the other windows, the threads, the account tools and other programs.
-class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHost {
+class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHost, public web::BrowserSideHost {
   Q_OBJECT
 
  public:
@@ -87,7 +89,7 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   bool isNewUserPending() const { return newUserPending_; }
   // The logged-in user's session; null while logged out.
   store::UserStore* session() const { return user_.get(); }
-  web::TExplorerFrame& explorer() { return *explorer_; }
+  web::TExplorerFrame& explorer() override { return *explorer_; }
   // The loaded tool libraries.
   const AccountToolCalls& toolCalls() const { return tools_; }
   // The message bridge other programs reach this window through; false with
@@ -97,7 +99,7 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
 
   // The window's place into the registry, then the store in the tree's order;
   // a failure is reported to the user here. False when nothing was saved.
-  bool saveStore();
+  bool saveStore() override;
 
   // Every window message of the main window is dispatched here.
   std::int64_t handleMessage(const platform::Message& message);
@@ -138,7 +140,22 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   QAction* TBLogout = nullptr;
   widgets::TReqLoginFrame* ReqLoginFrame1 = nullptr;
   widgets::TTrayIcon* trayIcon() const { return tray_; }
-  widgets::TMSNPopUp& popup() { return *popup_; }
+  widgets::TMSNPopUp& popup() override { return *popup_; }
+
+  // web::BrowserSideHost (besides explorer, saveStore, popup, settings and
+  // setAlarmNewSiteChecked above)
+  bool loggedIn() const override { return loggedIn_; }
+  users::SessionHost& sessionHost() override { return *this; }
+  store::TRegSiteList& registeredSites() override;
+  store::TRegSiteList& detectedSites() override;
+  QWidget* mainWindow() override { return this; }
+  platform::WindowHandle mainWindowHandle() const override { return handle(); }
+  void showMessage(const QString& text) override;
+
+  // The program's browser, the automatic login and the registration of sites.
+  web::BrowserSide& browserSide() { return *browserSide_; }
+  // `lockmere URL`: the address in a new window of the program's browser.
+  void openAddress(const QString& address);
 
  public slots:
   void ReqLoginFrame1BtnLoginClick();
@@ -205,10 +222,8 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   // Messages (MainFormMessages.cpp).
   void toolFinished(std::int64_t what);
   void idleLogout();
-  // 0x7EA: the site registration window (wParam the detected site's ID or -1,
-  // lParam the browser window) belongs to the browser side, which takes over
-  // here; logged out, nothing opens.
-  void openSiteRegistration(int detectedSiteId, platform::WindowHandle browserWindow);
+  // 0x810: the address a second start left in the registry.
+  void openHandedOverAddress();
   // Whether the user confirms who they are (the confirmation window, modal).
   bool confirmIdentity();
   void disableForTool();
@@ -240,6 +255,9 @@ class TMainForm : public QMainWindow, public users::SessionHost, public ConfigHo
   bool shownOnce_ = false;
   bool closed_ = false;
   int languageId_ = 0;
+  store::TRegSiteList noSites_;  // what the browser side sees while nobody is logged in
+  // Last: it goes first, while the tree, the popup and the session it uses are still there.
+  std::unique_ptr<web::BrowserSide> browserSide_;
 };
 
 }  // namespace shell

@@ -11,6 +11,7 @@
 #include "lockmere/users/ModalResult.h"
 #include "lockmere/users/Placement.h"
 #include "lockmere/users/UserDelForm.h"
+#include "lockmere/web/BrowserSide.h"
 #include "lockmere/web/ExplorerFrame.h"
 #include "lockmere/web/SiteAddresses.h"
 #include "platform/bus/MessageBus.h"
@@ -115,9 +116,7 @@ void TMainForm::H2Click() {
 
 void TMainForm::TrayMenu_AlarmNewSiteClick() {
   if (!loggedIn_) return;
-  settings_.AlarmNewSite = TrayMenu_AlarmNewSite->isChecked();
-  if (auto key = registry_.openKey(store::reg::userKeyPath(userId_)))
-    key.value().writeBool(store::reg::kAlarmNewSite, settings_.AlarmNewSite);
+  browserSide_->TrayMenu_AlarmNewSiteClick(TrayMenu_AlarmNewSite);
 }
 
 void TMainForm::setStatusAutoGetUrl(bool on) { statusBlock_.setAutoGetUrl(loggedIn_ && on); }

@@ -1,23 +1,29 @@
 #include <QApplication>
 
+#include <QTimer>
+#include "lockmere/shell/AddressHandover.h"
 #include "lockmere/shell/MainForm.h"
 #include "lockmere/store/UserStore.h"
 #include "lockmere/texts/StringTable.h"
 #include "lockmere/users/MessageBox.h"
+#include "lockmere/web/BrowserSide.h"
 #include "lockmere/web/ExplorerFrame.h"
 
 namespace shell {
 
-// Every message of the main window, in one place: the browser side's messages
-// (0x4FA, 0x4FD, 0x503, 0x7FC, 0x7FE) join this switch when it arrives.
+// Every message of the main window, in one place: the browser side takes its
+// own (0x4FA, 0x4FD, 0x503, 0x7EA, 0x7FC, 0x7FE) first.
 std::int64_t TMainForm::handleMessage(const platform::Message& message) {
   namespace msg = platform::msg;
+  if (browserSide_ && browserSide_->handleMessage(message)) return 0;
   switch (message.message) {
     case msg::kToolFinished:
       toolFinished(message.wParam);
       return 0;
-    case msg::kAddSite:
-      openSiteRegistration(static_cast<int>(message.wParam), static_cast<platform::WindowHandle>(message.lParam));
+    case msg::kOpenAddress:
+      // Posted by a second start, which does not wait: the browser may take a
+      // while to start, and a message box may follow.
+      QMetaObject::invokeMethod(this, &TMainForm::openHandedOverAddress, Qt::QueuedConnection);
       return 0;
     case msg::kPasswordGenClosed:
       tools_.freePasswordGenerator();
@@ -62,13 +68,14 @@ void TMainForm::idleLogout() {
   // The watch goes on posting until the logout stops it.
   if (!loggedIn_) return;
   logOut();
+  browserSide_->idleLogout();
 }
 
-void TMainForm::openSiteRegistration(int detectedSiteId, platform::WindowHandle browserWindow) {
-  if (!loggedIn_) return;
-  // The site registration window is the browser side's.
-  (void)detectedSiteId;
-  (void)browserWindow;
+void TMainForm::openHandedOverAddress() {
+  const QString address = takeHandedOverAddress();
+  if (!address.isEmpty()) openAddress(address);
 }
+
+void TMainForm::openAddress(const QString& address) { browserSide_->openUrl(address); }
 
 }  // namespace shell

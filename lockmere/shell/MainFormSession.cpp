@@ -14,7 +14,9 @@
 #include "lockmere/users/CLoginForm.h"
 #include "lockmere/users/FPLoginForm.h"
 #include "lockmere/users/LoginForm.h"
+#include "lockmere/users/MessageBox.h"
 #include "lockmere/users/ModalResult.h"
+#include "lockmere/web/BrowserSide.h"
 #include "lockmere/web/ExplorerFrame.h"
 #include "lockmere/widgets/MSNPopUp.h"
 #include "lockmere/widgets/ReqLoginFrame.h"
@@ -124,6 +126,7 @@ void TMainForm::postLoginSetUp() {
   if (settings_.AutoLogout) idleWatch_.start(settings_.AutoLogoutTime);
   TrayMenu_AlarmNewSite->setEnabled(true);
   TrayMenu_AlarmNewSite->setChecked(settings_.AlarmNewSite);
+  browserSide_->loggedIn();
 }
 
 void TMainForm::loadUserStore() {
@@ -179,6 +182,8 @@ void TMainForm::logOut() {
   statusBlock_.setAutoGetUrl(false);
   updateMenuEnabling();
   saveStore();
+  // Its windows, notices and site form hold records of the lists freed below.
+  browserSide_->loggedOut();
 
   wipeKey(dataKey_);
   userId_.clear();
@@ -200,6 +205,12 @@ void TMainForm::logOut() {
   user_.reset();
   idleWatch_.stop();
 }
+
+store::TRegSiteList& TMainForm::registeredSites() { return user_ ? user_->sites() : noSites_; }
+
+store::TRegSiteList& TMainForm::detectedSites() { return user_ ? user_->detectedSites() : noSites_; }
+
+void TMainForm::showMessage(const QString& text) { users::showMessage(this, text); }
 
 void TMainForm::freeOtherWindows() {
   if (auto* fp = users::TFPLoginForm::current()) delete fp;

@@ -26,6 +26,7 @@ inline constexpr std::string_view kLastWindowTop = "LastWindowTop";
 inline constexpr std::string_view kAutoLogin = "AutoLogin";
 inline constexpr std::string_view kALData = "ALData";
 inline constexpr std::string_view kLastAddSiteURL = "LastAddSiteURL";
+inline constexpr std::string_view kLastOpenURL = "LastOpenURL";  // a second start's address for the running program
 
 // User key: the user's files and keys.
 inline constexpr std::string_view kDataFile = "DataFile";
