@@ -107,7 +107,8 @@ void TLoginForm::buildControls() {
   connect(BtnOK, &QPushButton::clicked, this, &TLoginForm::BtnOKClick);
   connect(BtnCancel, &QPushButton::clicked, this, &TLoginForm::BtnCancelClick);
   connect(BtnNewUser, &QPushButton::clicked, this, &TLoginForm::BtnNewUserClick);
-  connect(UserPassword, &QLineEdit::returnPressed, this, &TLoginForm::BtnOKClick);
+  // Queued: the box it may open must not see the rest of this key press.
+  connect(UserPassword, &QLineEdit::returnPressed, this, &TLoginForm::BtnOKClick, Qt::QueuedConnection);
 }
 
 void TLoginForm::handleMessage(const platform::Message& m) {

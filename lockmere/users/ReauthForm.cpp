@@ -31,7 +31,8 @@ ReauthForm::ReauthForm(SessionHost& host, QWidget* parent) : FingerprintDialog(h
   connect(retryWait, &RetryWaitLabel::waitOver, EdtPWD, [this] { EdtPWD->setFocus(); });
   connect(btnOK, &QPushButton::clicked, this, &ReauthForm::btnOKClick);
   connect(btnCancel, &QPushButton::clicked, this, &ReauthForm::btnCancelClick);
-  connect(EdtPWD, &QLineEdit::returnPressed, this, &ReauthForm::btnOKClick);
+  // Queued: the box it may open must not see the rest of this key press.
+  connect(EdtPWD, &QLineEdit::returnPressed, this, &ReauthForm::btnOKClick, Qt::QueuedConnection);
   retryWait->refresh();
 }
 

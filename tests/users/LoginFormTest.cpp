@@ -203,7 +203,7 @@ class LoginFormTest : public QObject {
     auto form = openForm();
     QTest::keyClicks(password(*form), "pw-bob");
     QTest::keyClick(password(*form), Qt::Key_Return);
-    QCOMPARE(form->result(), int(mrOK));
+    QTRY_COMPARE(form->result(), int(mrOK));
   }
 
   // Fingerprint login: the finger alone says who the user is; "al" is a prefix

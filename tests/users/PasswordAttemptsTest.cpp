@@ -85,6 +85,7 @@ class PasswordAttemptsTest : public QObject {
     QVERIFY(!login->findChild<QLineEdit*>("UserPassword")->isEnabled());
     // Enter cannot get round the wait either.
     QTest::keyClick(login->findChild<QLineEdit*>("UserPassword"), Qt::Key_Return);
+    QCoreApplication::processEvents();  // the press is handled from the event loop
     QCOMPARE(PasswordAttempts::shared().failuresInARow(), 5);
     QVERIFY(waitUntil([&] { return login->findChild<QPushButton*>("BtnOK")->isEnabled(); }, 3s));
     QVERIFY(!waitLabel(*login)->isVisible());
