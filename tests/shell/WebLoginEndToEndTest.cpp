@@ -33,10 +33,14 @@ class WebLoginEndToEndTest : public QObject {
   WindowManager windowManager_;
   webtest::TestHttpServer server_;
 
-  // alice with the page's login imported from a CSV export; with an automatic
-  // login the program starts logged in.
-  void makeAliceWithSite(bool automaticLogin) {
+  // alice, with the two sites' logins imported from a CSV export; with an
+  // automatic login the program starts logged in.
+  void makeAlice(bool sites, bool automaticLogin) {
     QVERIFY(newUser("alice", "alice pw"));
+    if (sites) importSites();
+    if (automaticLogin) writeAutomaticLogin();
+  }
+  void importSites() {
     const QString csv = qEnvironmentVariable("LOCKMERE_HOME") + "/logins.csv";
     QFile file(csv);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -44,7 +48,8 @@ class WebLoginEndToEndTest : public QObject {
                ",alice.k,\"p&ss w=rd\"\nShop," + server_.crossUrl("/login.html").c_str() + ",alice@shop,shop pw\n");
     file.close();
     QCOMPARE(run(kBin + "/lockmere-account", {"import", "alice", csv}, "alice pw\n"), 0);
-    if (!automaticLogin) return;
+  }
+  void writeAutomaticLogin() {
     store::UserDirectory users(platform::Registry(platform::Registry::CurrentUser), store::fixed::programKey());
     auto login = users.loginByPassword("alice", "alice pw");
     QVERIFY(login.result == store::UserDirectory::PasswordResult::Accepted);
@@ -56,6 +61,7 @@ class WebLoginEndToEndTest : public QObject {
     QVERIFY(windowManager_.start());
     server_.setPage("/login.html", kLoginPage);
     server_.setPage("/members.html", kOtherPage);
+    server_.setPage("/join.html", kLoginPage);  // a login page of no stored site
   }
   void init() {
     useFreshHome();
@@ -68,7 +74,7 @@ class WebLoginEndToEndTest : public QObject {
   // the page is logged into with its site's stored ID and password, and only
   // registered sites' pages are.
   void addressesFromTheCommandLineAreLoggedInto() {
-    makeAliceWithSite(true);
+    makeAlice(true, true);
     Program program({"/login", QString::fromStdString(server_.url("/login.html"))});
     QVERIFY(waitFor(loggedIn));
     auto first = server_.waitForSubmission(0, std::chrono::seconds(60));
@@ -90,9 +96,52 @@ class WebLoginEndToEndTest : public QObject {
     QVERIFY(program.running());
   }
 
+  // An unregistered login page: the new-site notice slides in; its click opens
+  // the site form on the captured page with the ID box ready; the ID and the
+  // password typed there are saved, and the page is logged into at once.
+  void aNewSiteIsRegisteredFromItsNoticeAndLoggedInto() {
+    makeAlice(false, true);
+    Program program({"/login", QString::fromStdString(server_.url("/join.html"))});
+    QVERIFY(waitFor(loggedIn));
+    QVERIFY(server_.waitForRequest("/join.html", 0, std::chrono::seconds(30)));
+    QString notice;
+    QVERIFY(waitFor([&] {
+      for (const QString& id :
+           xdotool({"search", "--onlyvisible", "--pid", QString::number(program.pid()), "--class", "."})) {
+        const QSize size = geometry(id);
+        // The popup, slid in all the way (the main window is taller).
+        if (size.height() >= 100 && size.height() < 300) notice = id;
+      }
+      return !notice.isEmpty();
+    }));
+    xdotool({"mousemove", "--window", notice, "60", "70", "click", "1"});  // its text, below the title
+    const QString form = program.waitForWindow("Lockmere - 사이트 추가");
+    QVERIFY(!form.isEmpty());
+    typeInto(form, "new.user");
+    xdotool({"key", "Tab"});
+    xdotool({"type", "--delay", "30", "n3w pw"});
+    xdotool({"key", "alt+o"});  // 확인 (&O)
+    auto submitted = server_.waitForSubmission(0, std::chrono::seconds(60));
+    QVERIFY(submitted);
+    QCOMPARE(submitted->path, std::string("/action/login"));
+    QCOMPARE(submitted->field("userid"), std::string("new.user"));
+    QCOMPARE(submitted->field("passwd"), std::string("n3w pw"));
+    QVERIFY(waitFor([&] { return program.windows("Lockmere - 사이트 추가").isEmpty(); }));
+
+    // Saved in the user's store: the account tool exports it after the program ended.
+    program.terminate();
+    QVERIFY(program.waitForEnd());
+    const QString csv = qEnvironmentVariable("LOCKMERE_HOME") + "/export.csv";
+    QCOMPARE(run(kBin + "/lockmere-account", {"export", "alice", csv}, "alice pw\n"), 0);
+    QFile exported(csv);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    const QByteArray text = exported.readAll();
+    QVERIFY2(text.contains("/join.html,new.user,n3w pw"), text.constData());
+  }
+
   // Logged out, the program's browser opens the page but fills nothing.
   void nothingIsFilledWhileLoggedOut() {
-    makeAliceWithSite(false);
+    makeAlice(true, false);
     Program program({QString::fromStdString(server_.url("/login.html"))});
     QVERIFY(server_.waitForRequest("/login.html", 0, std::chrono::seconds(30)));
     QTest::qWait(3000);
