@@ -160,15 +160,10 @@ void AutoLogin::LoginRequest() {
   DropTrailingSlash(requested);
   BrowserRef browser;
   platform::WindowHandle window = 0;
-  if (!FindTopBrowser(browser_, browser, window)) return;
-  std::string location;
-  try {
-    location = browser->mainFrame().call(kLocation).toString().toStdString();
-  } catch (const AutomationError&) {
-    return;
-  }
-  DropTrailingSlash(location);
-  if (location != requested) return;  // the request was for another page
+  const auto location = [](const BrowserRef& page) {
+    return page->mainFrame().call(kLocation).toString().toStdString();
+  };
+  if (!FindRequestedPage(browser_, requested, location, browser, window)) return;
 
   host_.dropBrowserForms(window);
   // The pending messages that ran may have closed the page or logged the user out.

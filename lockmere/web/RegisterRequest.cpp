@@ -32,15 +32,8 @@ void RegisterRequest::Run() {
   DropTrailingSlash(requested);
   BrowserRef browser;
   platform::WindowHandle window = 0;
-  if (!FindTopBrowser(browser_, browser, window)) return;
-  std::string location;
-  try {
-    location = browser->currentInfo().url;
-  } catch (const cdp::AutomationError&) {
-    return;
-  }
-  DropTrailingSlash(location);
-  if (location != requested) return;  // the request was for another page
+  const auto location = [](const BrowserRef& page) { return page->currentInfo().url; };
+  if (!FindRequestedPage(browser_, requested, location, browser, window)) return;
 
   if (IsRegisteredAddress(host_.registeredSites(), requested)) {
     alert(browser, texts::M(35));
