@@ -23,6 +23,7 @@
 #include "lockmere/widgets/MSNPopUpForm.h"
 #include "platform/Registry.h"
 #include "platform/StatusBlock.h"
+#include "tests/support/Pictures.h"
 #include "tests/web/support/WebTestEnv.h"
 #include "tests/web_registration/TestMainWindow.h"
 
@@ -37,11 +38,7 @@ using widgets::TfrmMSNPopUp;
 
 namespace {
 
-QString picturesDir() {
-  const QString dir = QStringLiteral(LOCKMERE_PICTURES_DIR);
-  QDir().mkpath(dir);
-  return dir;
-}
+QString picturesDir() { return testenv::picturesDir(LOCKMERE_PICTURES_DIR); }
 
 // A login page: the ID and password fields, and what else the form holds.
 std::string loginPage(const std::string& action, const std::string& title, const std::string& before = {},

@@ -24,6 +24,7 @@
 #include "lockmere/web/SiteTreeItemModel.h"
 #include "lockmere/web/cdp/Browser.h"
 #include "platform/Registry.h"
+#include "tests/support/Pictures.h"
 #include "tests/web_registration/TestMainWindow.h"
 #include "tests/web_tree/FrameFixture.h"
 
@@ -33,11 +34,7 @@ using web::TreeNode;
 
 namespace {
 
-QString picturesDir() {
-  const QString dir = QStringLiteral(LOCKMERE_PICTURES_DIR);
-  QDir().mkpath(dir);
-  return dir;
-}
+QString picturesDir() { return testenv::picturesDir(LOCKMERE_PICTURES_DIR); }
 
 QStringList labelTexts(const QWidget* w) {
   QStringList out;

@@ -19,6 +19,7 @@
 #include "lockmere/widgets/MSNPopUpForm.h"
 #include "platform/Registry.h"
 #include "platform/bus/MessageBus.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TestEnv.h"
 #include "tests/users/UsersFixture.h"
 #include "tests/web/support/TestHttpServer.h"
@@ -34,11 +35,7 @@ using webtest::server;
 
 namespace {
 
-QString picturesDir() {
-  const QString dir = QStringLiteral(LOCKMERE_PICTURES_DIR);
-  QDir().mkpath(dir);
-  return dir;
-}
+QString picturesDir() { return testenv::picturesDir(LOCKMERE_PICTURES_DIR); }
 
 void setRequestedAddress(const std::string& url) {
   platform::Registry registry(platform::Registry::CurrentUser);

@@ -17,6 +17,7 @@
 #include "lockmere/web/SiteTreeItemModel.h"
 #include "lockmere/web/TreeImages.h"
 #include "lockmere/widgets/DragTextComp.h"
+#include "tests/support/Pictures.h"
 #include "tests/web_tree/ExplorerFixture.h"
 
 using frametest::Shown;
@@ -28,11 +29,7 @@ using explorertest::Fixture;
 using explorertest::kManualId;
 using explorertest::kManualPassword;
 
-QString picturesDir() {
-  const QString dir = QStringLiteral(LOCKMERE_PICTURES_DIR);
-  QDir().mkpath(dir);
-  return dir;
-}
+QString picturesDir() { return testenv::picturesDir(LOCKMERE_PICTURES_DIR); }
 
 }  // namespace
 
